@@ -1,0 +1,28 @@
+# Two everyday commands: `make run` starts the editor on a fresh copy of the demo
+# catalogue, `make test` builds and runs every test headless.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+RUNDIR ?= $(BUILD)/demo-run
+
+.PHONY: deps build run test clean
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The editor works on the `spartiti` folder under its working folder, so it is
+# started inside a copy of the demo data and never edits the committed files.
+run: build
+	rm -rf $(RUNDIR) && mkdir -p $(RUNDIR) && cp -r demo/spartiti $(RUNDIR)/
+	cd $(RUNDIR) && $(CURDIR)/$(BUILD)/app/spartiti
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,204 @@
+#include "archive.h"
+
+#include "itemreader.h"
+#include "atomicfile.h"
+#include "windows1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <cstdint>
+
+namespace spartiti {
+
+namespace {
+
+constexpr int MaxItems = INT16_MAX;
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+Error openError(const QString &path, const QString &reason)
+{
+    const QFileInfo info(path);
+    if (!info.dir().exists())
+        return {Error::Kind::PathNotFound,
+                QStringLiteral("Impossibile aprire \"%1\": la cartella \"%2\" non esiste.")
+                    .arg(shown(path), shown(info.dir().path()))};
+    if (!info.exists())
+        return {Error::Kind::FileNotFound,
+                QStringLiteral("Impossibile aprire \"%1\": il file non esiste.").arg(shown(path))};
+    if (info.isDir())
+        return {Error::Kind::Io,
+                QStringLiteral("Impossibile aprire \"%1\": è una cartella, non un file.")
+                    .arg(shown(path))};
+    return {Error::Kind::Io, QStringLiteral("Impossibile aprire \"%1\": %2.").arg(shown(path), reason)};
+}
+
+Error pastEnd(const QString &path, int itemsFound, int itemsNeeded)
+{
+    return {Error::Kind::InputPastEnd,
+            QStringLiteral("Impossibile leggere \"%1\": il file finisce prima del previsto "
+                           "(contiene %2 voci, ne servono %3).")
+                .arg(shown(path))
+                .arg(itemsFound)
+                .arg(itemsNeeded)};
+}
+
+} // namespace
+
+std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &contents,
+                                  const QString &path)
+{
+    // First pass: count the items. The counter is 16 bits wide.
+    int count = 0;
+    {
+        ItemReader reader(bytes);
+        while (!reader.atEnd()) {
+            if (count == MaxItems)
+                return Error{Error::Kind::Overflow,
+                             QStringLiteral("Impossibile leggere \"%1\": il file contiene più di "
+                                            "%2 voci, cioè più di %3 titoli.")
+                                 .arg(shown(path))
+                                 .arg(MaxItems)
+                                 .arg(ScoreCatalogue::MaxArchiveRecords)};
+            ++count;
+            if (!reader.next())
+                return pastEnd(path, count - 1, count);
+        }
+    }
+
+    // Ten items per record plus the first and last lines; a count that does not fit
+    // is rounded to the nearest record, a tie to the even number.
+    const int n = static_cast<int>(std::nearbyint((count - 2) / 10.0));
+
+    // Second pass: the first line, then n records of five values, each followed by the
+    // empty item between its comma and the line end. Later items are never read.
+    ItemReader reader(bytes);
+    const int needed = 1 + 10 * std::max(n, 0);
+    if (!reader.next())
+        return pastEnd(path, count, needed);
+    QList<ArchiveRecord> records;
+    records.reserve(std::max(n, 0));
+    for (int r = 1; r <= n; ++r) {
+        ArchiveRecord record;
+        for (QString &value : record) {
+            const auto item = reader.next();
+            if (!item || !reader.next())
+                return pastEnd(path, count, needed);
+            value = windows1252::decode(*item);
+        }
+        records.append(std::move(record));
+    }
+    contents.itemCount = count;
+    contents.records = std::move(records);
+    return std::nullopt;
+}
+
+std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return openError(path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
+                                          .arg(shown(path), file.errorString())};
+    file.close();
+
+    ArchiveContents contents;
+    if (auto error = parseArchive(bytes, contents, path))
+        return error;
+
+    const int n = int(contents.records.size());
+    catalogue.setScoreCount(n);
+    for (int slot = 1; slot <= n; ++slot) {
+        const ArchiveRecord &record = contents.records[slot - 1];
+        for (int f = 0; f < ScoreCatalogue::FieldCount; ++f)
+            catalogue.setValue(ScoreCatalogue::Field(f), slot, record[f]);
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> encodeArchive(const ScoreCatalogue &catalogue, QByteArray &bytes)
+{
+    const int n = catalogue.scoreCount();
+    if (n > ScoreCatalogue::MaxArchiveRecords)
+        return Error{Error::Kind::TooManyRecords,
+                     QStringLiteral("L'archivio può contenere al massimo %1 titoli: ce ne sono %2. "
+                                    "Nulla è stato salvato.")
+                         .arg(ScoreCatalogue::MaxArchiveRecords)
+                         .arg(n)};
+
+    static const QByteArray crlf("\r\n");
+    QByteArray out;
+    out.reserve(64 + qsizetype(n) * 96);
+    out += "var archivio = [";
+    out += crlf;
+    for (int slot = 1; slot <= n; ++slot) {
+        out += '"';
+        out += QByteArray::number(slot);
+        out += "\",";
+        out += crlf;
+        for (int f = 1; f < ScoreCatalogue::FieldCount; ++f) {
+            const auto field = ScoreCatalogue::Field(f);
+            QString value = catalogue.value(field, slot);
+            if (field == ScoreCatalogue::Field::Category && value.isEmpty())
+                value = QStringLiteral("0");
+            std::optional<QChar> bad;
+            for (const QChar c : value) {
+                if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                    bad = c;
+                    break;
+                }
+            }
+            std::optional<QByteArray> encoded;
+            if (!bad) {
+                encoded = windows1252::encode(value);
+                if (!encoded)
+                    bad = windows1252::firstUnencodable(value);
+            }
+            if (bad) {
+                const QString what = *bad == QLatin1Char('"') ? QStringLiteral("le virgolette \"")
+                                   : (*bad == QLatin1Char('\r') || *bad == QLatin1Char('\n'))
+                                       ? QStringLiteral("un a capo")
+                                       : QStringLiteral("il carattere «%1»").arg(*bad);
+                return Error{Error::Kind::Unencodable,
+                             QStringLiteral("Il campo %1 del titolo numero %2 contiene %3, che "
+                                            "l'archivio non può salvare. Nulla è stato salvato.")
+                                 .arg(ScoreCatalogue::fieldName(field))
+                                 .arg(slot)
+                                 .arg(what)};
+            }
+            out += '"';
+            out += *encoded;
+            out += "\",";
+            out += crlf;
+        }
+    }
+    out += " ];";
+    out += crlf;
+    bytes = std::move(out);
+    return std::nullopt;
+}
+
+std::optional<Error> writeArchive(const ScoreCatalogue &catalogue, const QString &path)
+{
+    QByteArray bytes;
+    if (auto error = encodeArchive(catalogue, bytes))
+        return error;
+    return replaceFileAtomically(path, bytes);
+}
+
+std::optional<Error> saveArchive(ScoreCatalogue &catalogue, const QString &path)
+{
+    if (auto error = writeArchive(catalogue, path))
+        return error;
+    return readArchive(catalogue, path);
+}
+
+} // namespace spartiti

@@ -1,0 +1,115 @@
+#include "atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace spartiti {
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+Error ioError(const QString &what, const QString &path, const QString &reason)
+{
+    return {Error::Kind::Io, QStringLiteral("%1 \"%2\": %3.").arg(what, shown(path), reason)};
+}
+
+std::optional<Error> checkDestination(const QString &path, const QString &what)
+{
+    const QFileInfo info(path);
+    const QFileInfo folder(info.dir().path());
+    if (!folder.isDir())
+        return Error{Error::Kind::PathNotFound,
+                     QStringLiteral("%1 \"%2\": la cartella \"%3\" non esiste.")
+                         .arg(what, shown(path), shown(folder.filePath()))};
+    if (info.isDir() && !info.isSymLink())
+        return ioError(what, path, QStringLiteral("al suo posto c'è una cartella"));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QString what = QStringLiteral("Impossibile salvare");
+    if (auto error = checkDestination(path, what))
+        return error;
+    const QFileInfo info(path);
+    // Checked on the permission bits rather than with access(), which always grants
+    // root: a file the user made read-only is not replaced behind their back.
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        return ioError(what, path, QStringLiteral("il file è di sola lettura"));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return ioError(what, path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return ioError(what, path, reason);
+    }
+    if (!file.commit())
+        return ioError(what, path, file.errorString());
+    return std::nullopt;
+}
+
+std::optional<Error> copyFileAtomically(const QString &source, const QString &destination)
+{
+    const QString what = QStringLiteral("Impossibile copiare in");
+    const QFileInfo sourceInfo(source);
+    if (!sourceInfo.exists())
+        return Error{Error::Kind::FileNotFound,
+                     QStringLiteral("Impossibile copiare \"%1\": il file non esiste.").arg(shown(source))};
+    if (!sourceInfo.isFile())
+        return Error{Error::Kind::Io,
+                     QStringLiteral("Impossibile copiare \"%1\": non è un file.").arg(shown(source))};
+    if (auto error = checkDestination(destination, what))
+        return error;
+
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
+                                          .arg(shown(source), in.errorString())};
+
+    QTemporaryFile out(QFileInfo(destination).dir().filePath(QStringLiteral(".spartiti-copia-XXXXXX")));
+    if (!out.open())
+        return ioError(what, destination, out.errorString());
+
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0)
+            return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
+                                              .arg(shown(source), in.errorString())};
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got)
+            return ioError(what, destination, out.errorString());
+    }
+    if (!out.flush() || ::fsync(out.handle()) != 0)
+        return ioError(what, destination, out.errorString());
+    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                       | QFileDevice::ReadOther);
+
+    // rename() replaces the destination in one step, and replaces a symbolic link
+    // itself instead of writing into the file it points to.
+    const QByteArray from = QFile::encodeName(out.fileName());
+    const QByteArray to = QFile::encodeName(destination);
+    if (std::rename(from.constData(), to.constData()) != 0)
+        return ioError(what, destination, QString::fromLocal8Bit(std::strerror(errno)));
+    out.setAutoRemove(false);
+    return std::nullopt;
+}
+
+} // namespace spartiti

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace spartiti {
+
+// Writes bytes to path with QSaveFile: the old file stays, byte for byte, until the new
+// one is complete and flushed to disk. A file without write permission is refused, as
+// the user made it read-only to protect it.
+std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray &bytes);
+
+// Copies source to destination byte for byte, replacing an existing destination only
+// once the copy is complete: a failure leaves the old destination as it was. A symbolic
+// link standing at the destination is replaced itself, never written through.
+std::optional<Error> copyFileAtomically(const QString &source, const QString &destination);
+
+} // namespace spartiti

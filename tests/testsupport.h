@@ -1,0 +1,75 @@
+#pragma once
+
+// Helpers shared by the tests: a temporary working folder with the data folder
+// layout, and quick ways to write and read files in it.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace testsupport {
+
+// A fresh temporary folder made the process's working folder for the lifetime of the
+// object, holding `spartiti/` and `spartiti/audio/` unless asked otherwise.
+class WorkingFolder
+{
+public:
+    explicit WorkingFolder(bool withDataFolder = true)
+        : m_previous(QDir::currentPath())
+    {
+        QVERIFY(m_dir.isValid());
+        QDir::setCurrent(m_dir.path());
+        if (withDataFolder)
+            QDir().mkpath(QStringLiteral("spartiti/audio"));
+    }
+    ~WorkingFolder() { QDir::setCurrent(m_previous); }
+
+    QString path() const { return m_dir.path(); }
+
+private:
+    QString m_previous;
+    QTemporaryDir m_dir;
+};
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+// An archive in the exact format: one record is {title, author, tags, category}.
+inline QByteArray archiveBytes(const QList<QList<QByteArray>> &records)
+{
+    QByteArray out("var archivio = [\r\n");
+    int number = 1;
+    for (const auto &record : records) {
+        out += "\"" + QByteArray::number(number++) + "\",\r\n";
+        for (const QByteArray &value : record)
+            out += "\"" + value + "\",\r\n";
+    }
+    out += " ];\r\n";
+    return out;
+}
+
+inline QList<QList<QByteArray>> numberedRecords(int count)
+{
+    QList<QList<QByteArray>> records;
+    for (int i = 1; i <= count; ++i)
+        records.append({"Titolo " + QByteArray::number(i), "Autore " + QByteArray::number(i),
+                        "tag uno", QByteArray::number(i % 34)});
+    return records;
+}
+
+} // namespace testsupport

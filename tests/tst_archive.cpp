@@ -1,0 +1,300 @@
+#include "archive.h"
+#include "catalogue.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+#include "windows1252.h"
+
+#include <QtTest>
+
+using namespace spartiti;
+using testsupport::archiveBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
+using Field = ScoreCatalogue::Field;
+
+class TestArchive : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneRecordExampleBytes();
+    void roundTripRewritesSameBytes();
+    void itemCounts_data();
+    void itemCounts();
+    void recordLimit_data();
+    void recordLimit();
+    void valuesLoadWhole_data();
+    void valuesLoadWhole();
+    void loadsIntoSlotsOneToN();
+    void saveRenumbersAndFillsCategory();
+    void undefinedWindows1252BytesSurvive();
+    void lineFeedOnlyFileLoads();
+    void missingFileAndFolder();
+    void refusedSaves_data();
+    void refusedSaves();
+    void readOnlyArchiveIsNotReplaced();
+    void emptyCatalogueSaves();
+};
+
+void TestArchive::oneRecordExampleBytes()
+{
+    ScoreCatalogue catalogue;
+    catalogue.setScoreCount(1);
+    catalogue.setValue(Field::Title, 1, QStringLiteral("Titolo 1"));
+    QByteArray bytes;
+    QVERIFY(!encodeArchive(catalogue, bytes));
+    QCOMPARE(bytes, QByteArray("var archivio = [\r\n\"1\",\r\n\"Titolo 1\",\r\n\"\",\r\n\"\",\r\n\"0\",\r\n ];\r\n"));
+}
+
+void TestArchive::roundTripRewritesSameBytes()
+{
+    testsupport::WorkingFolder folder;
+    const QByteArray original = archiveBytes({
+        {"La donna \xe8 mobile", "Verdi, Giuseppe", "opera aria", "2"},
+        {"  spazi  ", "", "", "0"},
+        {"Caf\xe9 \x80 5", "Autore", "a b c", "33"},
+    });
+    writeFile(paths::archive(), original);
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.scoreCount(), 3);
+    QCOMPARE(catalogue.title(1), QStringLiteral("La donna è mobile"));
+    QCOMPARE(catalogue.title(3), QStringLiteral("Café € 5"));
+    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    QCOMPARE(readFile(paths::archive()), original);
+}
+
+void TestArchive::itemCounts_data()
+{
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("records");   // -1: input past end
+    QTest::newRow("0 items: empty file has no first line") << 0 << -1;
+    QTest::newRow("1 item") << 1 << 0;
+    QTest::newRow("2 items: no records") << 2 << 0;
+    QTest::newRow("6 items") << 6 << 0;
+    QTest::newRow("7 items") << 7 << 0;
+    QTest::newRow("8 items round to 1, too few") << 8 << -1;
+    QTest::newRow("12 items, one record") << 12 << 1;
+    QTest::newRow("13 items, trailing blank line") << 13 << 1;
+    QTest::newRow("17 items: 1.5 goes to 2, too few") << 17 << -1;
+    QTest::newRow("27 items: 2.5 goes to 2") << 27 << 2;
+    QTest::newRow("27 items = 2 records + 5") << 27 << 2;
+    QTest::newRow("37 items = 3 records + 5: 3.5 goes to 4") << 37 << -1;
+}
+
+// Builds files of exactly `items` items: unquoted single-letter items, one per line.
+void TestArchive::itemCounts()
+{
+    QFETCH(int, items);
+    QFETCH(int, records);
+    QByteArray bytes;
+    for (int i = 0; i < items; ++i)
+        bytes += "v" + QByteArray::number(i) + "\r\n";
+    ArchiveContents contents;
+    const auto error = parseArchive(bytes, contents, QStringLiteral("archivio.js"));
+    if (records < 0) {
+        QVERIFY(error);
+        QCOMPARE(error->kind, Error::Kind::InputPastEnd);
+        QVERIFY(error->message.contains(QStringLiteral("finisce prima del previsto")));
+    } else {
+        QVERIFY2(!error, error ? qPrintable(error->message) : "");
+        QCOMPARE(contents.records.size(), records);
+        if (records > 0)
+            QCOMPARE(contents.records[0][0], QStringLiteral("v1"));   // items 2, 4, ... are values
+    }
+}
+
+void TestArchive::recordLimit_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("3276 records, 32762 items") << 3276 << true;
+    QTest::newRow("3277 records overflow") << 3277 << false;
+}
+
+void TestArchive::recordLimit()
+{
+    QFETCH(int, records);
+    QFETCH(bool, loads);
+    ArchiveContents contents;
+    const auto error = parseArchive(archiveBytes(testsupport::numberedRecords(records)), contents,
+                                    QStringLiteral("archivio.js"));
+    QCOMPARE(!error, loads);
+    if (loads) {
+        QCOMPARE(contents.records.size(), records);
+        QCOMPARE(contents.records.last()[1], QStringLiteral("Titolo %1").arg(records));
+    } else {
+        QCOMPARE(error->kind, Error::Kind::Overflow);
+        QVERIFY(error->message.contains(QStringLiteral("3276")));
+    }
+}
+
+void TestArchive::valuesLoadWhole_data()
+{
+    QTest::addColumn<QByteArray>("author");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("comma inside") << QByteArray("Rossini, Gioachino") << QStringLiteral("Rossini, Gioachino");
+    QTest::newRow("leading and trailing spaces") << QByteArray("  Bach  ") << QStringLiteral("  Bach  ");
+    QTest::newRow("windows-1252 letters") << QByteArray("Citt\xe0 \xf9 \xec \x80") << QStringLiteral("Città ù ì €");
+    QTest::newRow("empty") << QByteArray("") << QString();
+}
+
+void TestArchive::valuesLoadWhole()
+{
+    QFETCH(QByteArray, author);
+    QFETCH(QString, expected);
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes({{"Uno", author, "t", "1"}, {"Due", "x", "t", "0"}}));
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.author(1), expected);
+    QCOMPARE(catalogue.title(2), QStringLiteral("Due"));
+}
+
+void TestArchive::loadsIntoSlotsOneToN()
+{
+    testsupport::WorkingFolder folder;
+    ScoreCatalogue catalogue;
+    catalogue.setValue(Field::Title, 5, QStringLiteral("sopra"));
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.scoreCount(), 3);
+    QVERIFY(catalogue.title(0).isEmpty());
+    QCOMPARE(catalogue.title(3), QStringLiteral("Titolo 3"));
+    QCOMPARE(catalogue.title(5), QStringLiteral("sopra"));
+    QCOMPARE(catalogue.number(2), QStringLiteral("2"));
+}
+
+void TestArchive::saveRenumbersAndFillsCategory()
+{
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), "var archivio = [\r\n"
+                                "\"5\",\r\n\"A\",\r\n\"\",\r\n\"\",\r\n\"\",\r\n"
+                                "\"9\",\r\n\"B\",\r\n\"\",\r\n\"\",\r\n\"3\",\r\n"
+                                "\"12\",\r\n\"C\",\r\n\"\",\r\n\"\",\r\n\"0\",\r\n ];\r\n");
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.number(2), QStringLiteral("9"));   // loaded as read
+    QVERIFY(catalogue.category(1).isEmpty());
+    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    QCOMPARE(readFile(paths::archive()), archiveBytes({{"A", "", "", "0"}, {"B", "", "", "3"}, {"C", "", "", "0"}}));
+    QCOMPARE(catalogue.number(3), QStringLiteral("3"));
+    QCOMPARE(catalogue.category(1), QStringLiteral("0"));
+}
+
+void TestArchive::undefinedWindows1252BytesSurvive()
+{
+    const QByteArray undefined("\x81\x8d\x8f\x90\x9d", 5);
+    const QString text = windows1252::decode(undefined);
+    QCOMPARE(text, QString(QChar(0x81)) + QChar(0x8d) + QChar(0x8f) + QChar(0x90) + QChar(0x9d));
+    QCOMPARE(windows1252::encode(text).value(), undefined);
+    QCOMPARE(windows1252::decode("\x80\xe8"), QStringLiteral("€è"));
+    QCOMPARE(windows1252::encode(QStringLiteral("€è")).value(), QByteArray("\x80\xe8"));
+    QVERIFY(!windows1252::encode(QStringLiteral("日本")));
+}
+
+void TestArchive::lineFeedOnlyFileLoads()
+{
+    testsupport::WorkingFolder folder;
+    QByteArray bytes = archiveBytes(testsupport::numberedRecords(4));
+    bytes.replace("\r\n", "\n");
+    writeFile(paths::archive(), bytes);
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.scoreCount(), 4);
+    QCOMPARE(catalogue.tags(4), QStringLiteral("tag uno"));
+    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    QCOMPARE(readFile(paths::archive()), archiveBytes(testsupport::numberedRecords(4)));
+}
+
+void TestArchive::missingFileAndFolder()
+{
+    testsupport::WorkingFolder noData(false);
+    ScoreCatalogue catalogue;
+    auto error = readArchive(catalogue, paths::archive());
+    QVERIFY(error);
+    QCOMPARE(error->kind, Error::Kind::PathNotFound);
+    QVERIFY(error->message.contains(QStringLiteral("spartiti")));
+
+    QDir().mkdir(QStringLiteral("spartiti"));
+    error = readArchive(catalogue, paths::archive());
+    QVERIFY(error);
+    QCOMPARE(error->kind, Error::Kind::FileNotFound);
+    QVERIFY(error->message.contains(QStringLiteral("archivio.js")));
+}
+
+void TestArchive::refusedSaves_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("double quote in title") << int(Field::Title) << QStringLiteral("Il \"re\"") << QStringLiteral("titolo");
+    QTest::newRow("line feed in author") << int(Field::Author) << QStringLiteral("a\nb") << QStringLiteral("autore");
+    QTest::newRow("carriage return in tags") << int(Field::Tags) << QStringLiteral("a\rb") << QStringLiteral("tag");
+    QTest::newRow("not windows-1252") << int(Field::Title) << QStringLiteral("Ωmega") << QStringLiteral("Ω");
+}
+
+// A value the format cannot hold is refused before anything is written: the file on
+// disk and the catalogue in memory stay as they were.
+void TestArchive::refusedSaves()
+{
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QString, mentions);
+    testsupport::WorkingFolder folder;
+    const QByteArray original = archiveBytes(testsupport::numberedRecords(3));
+    writeFile(paths::archive(), original);
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    catalogue.setValue(Field(field), 2, value);
+    const auto error = saveArchive(catalogue, paths::archive());
+    QVERIFY(error);
+    QVERIFY2(error->message.contains(mentions), qPrintable(error->message));
+    QVERIFY(error->message.contains(QStringLiteral("numero 2")));
+    QCOMPARE(readFile(paths::archive()), original);
+    QCOMPARE(catalogue.value(Field(field), 2), value);
+    QCOMPARE(catalogue.number(2), QStringLiteral("2"));
+    QCOMPARE(QDir(QStringLiteral("spartiti")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestArchive::readOnlyArchiveIsNotReplaced()
+{
+    testsupport::WorkingFolder folder;
+    const QByteArray original = archiveBytes(testsupport::numberedRecords(2));
+    writeFile(paths::archive(), original);
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    catalogue.setValue(Field::Title, 1, QStringLiteral("Nuovo"));
+    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const auto error = saveArchive(catalogue, paths::archive());
+    QVERIFY(error);
+    QVERIFY(error->message.contains(QStringLiteral("sola lettura")));
+    QCOMPARE(readFile(paths::archive()), original);
+    QCOMPARE(catalogue.title(1), QStringLiteral("Nuovo"));
+
+    // A missing data folder: nothing is created, the error names the folder.
+    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
+    const auto missing = saveArchive(catalogue, paths::archive());
+    QVERIFY(missing);
+    QCOMPARE(missing->kind, Error::Kind::PathNotFound);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("spartiti")));
+}
+
+void TestArchive::emptyCatalogueSaves()
+{
+    testsupport::WorkingFolder folder;
+    ScoreCatalogue catalogue;
+    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
+    QCOMPARE(catalogue.scoreCount(), 0);
+
+    catalogue.setScoreCount(ScoreCatalogue::MaxArchiveRecords + 1);
+    const auto error = saveArchive(catalogue, paths::archive());
+    QVERIFY(error);
+    QCOMPARE(error->kind, Error::Kind::TooManyRecords);
+    QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestArchive)
+#include "tst_archive.moc"
