@@ -73,3 +73,28 @@ inline QList<QList<QByteArray>> numberedRecords(int count)
 }
 
 } // namespace testsupport
+
+#include "notifier.h"
+
+namespace testsupport {
+
+// Records every message and answers questions with a preset answer.
+class RecordingNotifier : public spartiti::Notifier
+{
+public:
+    QStringList informed;
+    QStringList warned;
+    QStringList asked;
+    Answer nextAnswer = Answer::Cancel;
+
+    void inform(const QString &text) override { informed.append(text); }
+    void warn(const QString &text) override { warned.append(text); }
+    Answer askSaveDiscardCancel(const QString &text) override
+    {
+        asked.append(text);
+        return nextAnswer;
+    }
+    int count() const { return int(informed.size() + warned.size() + asked.size()); }
+};
+
+} // namespace testsupport
