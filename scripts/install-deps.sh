@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
-  appstream dpkg-dev file
+  appstream dpkg-dev file desktop-file-utils
 )
 
 missing=()
