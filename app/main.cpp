@@ -1,23 +1,35 @@
-#include "archive.h"
+// Start-up: the editor window loads the archive before it is first shown. If the archive
+// cannot be loaded there is nothing to lose yet: the error is shown and the program ends.
+
+#include "form1.h"
+#include "messageboxnotifier.h"
 #include "module1.h"
-#include "scorepaths.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QMessageBox>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("spartiti"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Archivio Spartiti"));
+    QApplication::setApplicationVersion(QStringLiteral("3.01"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/spartiti-256.png")));
+
     spartiti::Module1 state;
-    if (auto error = spartiti::readArchive(state.catalogue, spartiti::paths::archive())) {
-        QMessageBox::critical(nullptr, QStringLiteral("Archivio Spartiti 3.01"),
-                              error->message + QStringLiteral("\nCartella di lavoro: ")
-                                  + QDir::toNativeSeparators(QDir::currentPath()));
+    spartiti::MessageBoxNotifier notifier;
+    spartiti::Form1 form(state, notifier);
+    notifier.setParent(&form);
+
+    if (auto error = form.Form_Load()) {
+        notifier.setParent(nullptr);
+        notifier.warn(error->message
+                      + QStringLiteral("\n\nCartella di lavoro: %1\nL'editor cerca qui la cartella "
+                                       "\"spartiti\" con il file \"archivio.js\".")
+                            .arg(QDir::toNativeSeparators(QDir::currentPath())));
         return 1;
     }
-    QLabel label(QStringLiteral("Sono presenti %1 Titoli nell'archivio").arg(state.catalogue.scoreCount()));
-    label.show();
+    form.show();
     return app.exec();
 }

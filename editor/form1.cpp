@@ -1,0 +1,243 @@
+#include "form1.h"
+
+#include "archive.h"
+#include "module1.h"
+#include "notifier.h"
+#include "pageimage.h"
+#include "scorepaths.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace spartiti {
+
+namespace {
+
+using Field = ScoreCatalogue::Field;
+
+// The selector reaches record numbers up to the catalogue's last slot.
+constexpr int HighestRecord = ScoreCatalogue::SlotCount - 1;
+
+QString countMessage(int n, const QString &where)
+{
+    return QStringLiteral("Sono presenti ") + QString::number(n) + QStringLiteral(" Titoli nell'") + where;
+}
+
+} // namespace
+
+Form1::Form1(Module1 &state, Notifier &notifier, QWidget *parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_notifier(notifier)
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildControls();
+}
+
+Form1::~Form1() = default;
+
+std::optional<Error> Form1::Form_Load()
+{
+    if (auto error = readArchive(m_state.catalogue, paths::archive()))
+        return error;
+    const int n = m_state.catalogue.scoreCount();
+    Label6->setText(countMessage(n, QStringLiteral("archivio")));
+    // One empty record past the last stays within reach, for the next title. An empty
+    // archive opens on record 1, the lowest position.
+    {
+        const QSignalBlocker blocker(VScroll1);
+        VScroll1->setMaximum(std::clamp(n + 1, 1, HighestRecord));
+        VScroll1->setValue(std::max(n, 1));
+    }
+    VScroll1_Change();
+    m_state.setModified(false);
+    return std::nullopt;
+}
+
+void Form1::VScroll1_Change()
+{
+    const int v = VScroll1->value();
+    try {
+        Text1->setText(QString::number(v));
+        Text2->setText(m_state.catalogue.title(v));
+        Text3->setText(m_state.catalogue.author(v));
+        Text4->setText(m_state.catalogue.tags(v));
+        m_state.setCurrentNumber(v);
+        showFiles(v);
+    } catch (const Error &error) {
+        m_notifier.warn(error.message);
+    }
+}
+
+void Form1::showFiles(int number)
+{
+    const std::pair<QLabel *, QString> pages[] = {{Image1, paths::leftPage(number)},
+                                                 {Image2, paths::rightPage(number)}};
+    for (const auto &[box, path] : pages) {
+        QImage image;
+        if (paths::isPresentFile(path))
+            image = decodePage(path, box->size());
+        // A page that cannot be decoded leaves its box empty without interrupting.
+        if (image.isNull())
+            box->clear();
+        else
+            box->setPixmap(QPixmap::fromImage(image));
+    }
+    Picture1->setVisible(paths::isPresentFile(paths::track(number)));
+}
+
+void Form1::refreshAttachments(int scoreNumber)
+{
+    if (scoreNumber == VScroll1->value())
+        showFiles(scoreNumber);
+}
+
+void Form1::storeField(QLineEdit *field, int fieldIndex)
+{
+    // The slot is the selector's position, never currentNumber: while a record is being
+    // displayed the fields change before currentNumber does.
+    const int v = VScroll1->value();
+    const auto f = Field(fieldIndex);
+    try {
+        const QString text = field->text();
+        if (m_state.catalogue.value(f, v) == text)
+            return;
+        m_state.catalogue.setValue(f, v, text);
+        m_state.setModified(true);
+    } catch (const Error &error) {
+        m_notifier.warn(error.message);
+    }
+}
+
+void Form1::Text2_Change() { storeField(Text2, int(Field::Title)); }
+void Form1::Text3_Change() { storeField(Text3, int(Field::Author)); }
+void Form1::Text4_Change() { storeField(Text4, int(Field::Tags)); }
+
+void Form1::showRefusal(QLineEdit *field, const QString &refused)
+{
+    QString shown;
+    for (const QChar c : refused) {
+        if (!shown.isEmpty())
+            shown += QStringLiteral(", ");
+        shown += (c == QLatin1Char('\r') || c == QLatin1Char('\n')) ? QStringLiteral("a capo")
+                                                                    : QStringLiteral("«%1»").arg(c);
+    }
+    m_lastRefusalHint = QStringLiteral("Carattere non ammesso: %1. L'archivio non può salvarlo.").arg(shown);
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), m_lastRefusalHint, field);
+}
+
+void Form1::Command5_Click()
+{
+    try {
+        ScoreCatalogue &catalogue = m_state.catalogue;
+        const int count = catalogue.scoreCount();
+        // With no records yet, record 1 is the one on offer.
+        const int last = count == 0 ? 1 : count;
+        if (catalogue.title(last).isEmpty())
+            return;
+        if (count >= ScoreCatalogue::MaxArchiveRecords) {
+            m_notifier.warn(QStringLiteral("L'archivio può contenere al massimo %1 titoli")
+                                .arg(ScoreCatalogue::MaxArchiveRecords));
+            return;
+        }
+        catalogue.setScoreCount(count + 1);
+        m_state.setModified(true);
+        VScroll1->setMaximum(std::min<int>(catalogue.scoreCount(), HighestRecord));
+        VScroll1->setValue(catalogue.scoreCount());
+    } catch (const Error &error) {
+        m_notifier.warn(error.message);
+    }
+}
+
+bool Form1::save()
+{
+    ScoreCatalogue &catalogue = m_state.catalogue;
+    if (auto error = saveArchive(catalogue, paths::archive())) {
+        m_notifier.warn(error->message);
+        return false;
+    }
+    m_state.setModified(false);
+    const int n = catalogue.scoreCount();
+    Label6->setText(countMessage(n, QStringLiteral("spartiti/archivio.js")));
+    m_notifier.inform(QStringLiteral("OK!  ") + catalogue.title(n) + QStringLiteral("  è nel tuo database!"));
+    return true;
+}
+
+void Form1::Command1_Click()
+{
+    save();
+}
+
+void Form1::Command2_Click()
+{
+    m_state.setCategoryTargetNumber(VScroll1->value());
+    emit trackWindowRequested();
+}
+
+void Form1::Command3_Click()
+{
+    emit leftPickerRequested();
+}
+
+void Form1::Command4_Click()
+{
+    emit rightPickerRequested();
+}
+
+bool Form1::mayEnd()
+{
+    if (!m_state.isModified())
+        return true;
+    switch (m_notifier.askSaveDiscardCancel(
+        QStringLiteral("Ci sono modifiche non salvate. Salvarle prima di uscire?"))) {
+    case Notifier::Answer::Save:
+        return save();
+    case Notifier::Answer::Discard:
+        return true;
+    case Notifier::Answer::Cancel:
+        return false;
+    }
+    return false;
+}
+
+void Form1::chiudi_Click()
+{
+    if (!mayEnd())
+        return;
+    m_ending = true;
+    hide();
+    QCoreApplication::quit();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (!m_ending && !mayEnd()) {
+        event->ignore();
+        return;
+    }
+    m_ending = true;
+    event->accept();
+    QCoreApplication::quit();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The wheel moves one record per notch, over the selector and over the pages.
+    if (event->type() == QEvent::Wheel && (watched == VScroll1 || watched == Image1 || watched == Image2)) {
+        const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+        if (delta != 0)
+            VScroll1->setValue(VScroll1->value() + (delta > 0 ? -1 : 1));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace spartiti

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "error.h"
+
+#include <QMainWindow>
+
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QAction;
+class QMenu;
+
+namespace spartiti {
+
+class Module1;
+class Notifier;
+
+// The editor's main window: one score at a time, chosen with the record selector
+// `VScroll1`; its title, author and tags edited in place; its two pages and the track
+// icon shown from the data folder. Edits go straight into the catalogue and reach the
+// archive only through "Salva Modifiche".
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    Form1(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Loads the archive and shows its last record. An error leaves nothing to lose:
+    // the caller reports it and ends the program.
+    std::optional<Error> Form_Load();
+
+    // The text shown the last time a field refused a character, for the user's hint.
+    QString lastRefusalHint() const { return m_lastRefusalHint; }
+
+public slots:
+    // Shows the pages and the track icon of scoreNumber anew if it is the score on show,
+    // so that an attach is visible at once.
+    void refreshAttachments(int scoreNumber);
+
+    void VScroll1_Change();
+    void Text2_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void chiudi_Click();
+
+signals:
+    void leftPickerRequested();
+    void rightPickerRequested();
+    void trackWindowRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void storeField(QLineEdit *field, int fieldIndex);
+    void showFiles(int number);
+    void showRefusal(QLineEdit *field, const QString &refused);
+    // Asks about unsaved edits; true when the program may end.
+    bool mayEnd();
+    bool save();
+
+    Module1 &m_state;
+    Notifier &m_notifier;
+    bool m_ending = false;
+    QString m_lastRefusalHint;
+
+    QWidget *m_client = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label6 = nullptr;
+    QScrollBar *VScroll1 = nullptr;
+    QLabel *Picture1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QMenu *edit = nullptr;
+    QAction *chiudi = nullptr;
+};
+
+} // namespace spartiti

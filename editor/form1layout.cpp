@@ -1,0 +1,181 @@
+// The fixed layout of the editor window. Positions come in twips, 15 to a pixel at
+// 96 dots per inch; Qt's high-DPI scaling takes care of other screens.
+
+#include "archivetextvalidator.h"
+#include "form1.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace spartiti {
+
+namespace {
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
+}
+
+// "MS Sans Serif" is not on Linux desktops; the nearest sans-serif face stands in.
+QFont sansSerif(qreal points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+template<typename Widget>
+Widget *place(QWidget *parent, const char *name, const QRect &geometry, qreal points)
+{
+    auto *widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    if (points > 0)
+        widget->setFont(sansSerif(points));
+    return widget;
+}
+
+// The stand-in face is wider than the one the layout was drawn for: a label's font is
+// reduced just enough for its text to fit its fixed box, as it did on the original.
+void fitText(QLabel *label)
+{
+    QFont font = label->font();
+    const int flags = label->wordWrap() ? Qt::TextWordWrap : 0;
+    while (font.pointSizeF() > 6) {
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), label->size()), flags, label->text());
+        if (needed.width() <= label->width() && needed.height() <= label->height())
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    label->setFont(font);
+}
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+void Form1::buildControls()
+{
+    setWindowTitle(QStringLiteral("Archivio Spartiti 3.01"));
+
+    edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("edit"));
+    chiudi = edit->addAction(QStringLiteral("Chiudi"), this, &Form1::chiudi_Click);
+    chiudi->setObjectName(QStringLiteral("chiudi"));
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("Form1Client"));
+    m_client->setFixedSize(twips(0, 0, 15615, 5670).size());
+    m_client->setAutoFillBackground(true);
+    setColour(m_client, QPalette::Window, QColor(128, 128, 128));
+    setCentralWidget(m_client);
+
+    QWidget *c = m_client;
+    Command1 = place<QPushButton>(c, "Command1", twips(600, 4560, 6735, 735), 12);
+    Command1->setText(QStringLiteral("Salva Modifiche"));
+    Text1 = place<QLineEdit>(c, "Text1", twips(8160, 120, 975, 615), 18);
+    setColour(Text1, QPalette::Base, Qt::white);
+    Text2 = place<QLineEdit>(c, "Text2", twips(600, 960, 6735, 495), 18);
+    Text3 = place<QLineEdit>(c, "Text3", twips(600, 1920, 6735, 495), 18);
+    Text4 = place<QLineEdit>(c, "Text4", twips(600, 2760, 6735, 495), 18);
+    for (QLineEdit *field : {Text2, Text3, Text4}) {
+        setColour(field, QPalette::Base, QColor(192, 192, 0));
+        auto *validator = new ArchiveTextValidator(field);
+        field->setValidator(validator);
+        connect(validator, &ArchiveTextValidator::refused, field,
+                [this, field](const QString &refused) { showRefusal(field, refused); });
+    }
+    Label1 = place<QLabel>(c, "Label1", twips(600, 600, 1575, 255), 12);
+    Label1->setText(QStringLiteral("Titolo"));
+    Label2 = place<QLabel>(c, "Label2", twips(600, 1560, 1215, 255), 12);
+    Label2->setText(QStringLiteral("Autore"));
+    setColour(Label2, QPalette::WindowText, palette().color(QPalette::ButtonText));
+    Label3 = place<QLabel>(c, "Label3", twips(600, 2520, 6495, 375), 9.75);
+    Label3->setText(QStringLiteral("Tag Inserisci più parole separate da spazi non usare accenti o virgole"));
+    setColour(Label3, QPalette::WindowText, palette().color(QPalette::ToolTipText));
+    Command3 = place<QPushButton>(c, "Command3", twips(600, 3960, 3375, 495), 13.5);
+    Command3->setText(QStringLiteral("Score Left"));
+    Command3->setToolTip(QStringLiteral("Inserisci il foglio di sinistra"));
+    Command4 = place<QPushButton>(c, "Command4", twips(3960, 3960, 3375, 495), 13.5);
+    Command4->setText(QStringLiteral("Score Right"));
+    Command4->setToolTip(QStringLiteral("Inserisci il foglio di destra"));
+    VScroll1 = place<QScrollBar>(c, "VScroll1", twips(8520, 960, 375, 4335), 0);
+    VScroll1->setOrientation(Qt::Vertical);
+    VScroll1->setMinimum(1);
+    VScroll1->setMaximum(1);
+    VScroll1->setSingleStep(1);
+    VScroll1->setPageStep(1);
+    // The record follows the thumb when it is released, not while it is dragged.
+    VScroll1->setTracking(false);
+    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    VScroll1->installEventFilter(this);
+    Label6 = place<QLabel>(c, "Label6", twips(600, 5280, 6375, 375), 13.5);
+    Label6->setText(QStringLiteral("Label6"));
+    setColour(Label6, QPalette::WindowText, QColor(64, 64, 64));
+    Command5 = place<QPushButton>(c, "Command5", twips(7560, 960, 855, 2055), 12);
+    Command5->setText(QStringLiteral("+"));
+    Command5->setToolTip(QStringLiteral("Aggiungi nuovo titolo"));
+    Label4 = place<QLabel>(c, "Label4", twips(600, 0, 7935, 615), 9.75);
+    Label4->setText(QStringLiteral(
+        "Per inserire spartiti con più di 2 pagine inserire le pagine in più facendo clic sul tasto + "
+        "mettendo lo stesso titolo con una desineza es Titolo 1 titolo 2 Titolo 3 a seguire"));
+    Label4->setWordWrap(true);
+    Label4->setAutoFillBackground(true);
+    setColour(Label4, QPalette::Window, palette().color(QPalette::Dark));
+    Command2 = place<QPushButton>(c, "Command2", twips(600, 3360, 6735, 495), 12);
+    Command2->setText(QStringLiteral("Associa una base Mp3 a questo spartito"));
+    Picture1 = place<QLabel>(c, "Picture1", twips(7440, 3240, 975, 1095), 0);
+    Picture1->setPixmap(QPixmap(QStringLiteral(":/icons/track.png")));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setVisible(false);
+    Image1 = place<QLabel>(c, "Image1", twips(9240, 120, 3015, 5295), 0);
+    Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
+    for (QLabel *image : {Image1, Image2}) {
+        image->setScaledContents(true);
+        image->installEventFilter(this);
+    }
+
+    // Labels lie beneath the other controls, as the note Label4 reaches under Text1.
+    for (QLabel *label : {Label1, Label2, Label3, Label4, Label6}) {
+        fitText(label);
+        label->lower();
+    }
+
+    setTabOrder(Command1, Text1);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+    setTabOrder(Text4, Command3);
+    setTabOrder(Command3, Command4);
+    setTabOrder(Command4, VScroll1);
+    setTabOrder(VScroll1, Command5);
+    setTabOrder(Command5, Command2);
+
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
+    connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+} // namespace spartiti

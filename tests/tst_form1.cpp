@@ -1,0 +1,333 @@
+#include "form1.h"
+#include "module1.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace spartiti;
+using testsupport::archiveBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+// One editor on a temporary data folder, driven through its widgets by objectName.
+struct Editor
+{
+    testsupport::WorkingFolder folder;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    std::unique_ptr<Form1> form;
+
+    explicit Editor(const QByteArray &archive)
+    {
+        writeFile(paths::archive(), archive);
+        form = std::make_unique<Form1>(state, notifier);
+    }
+    bool load()
+    {
+        const auto error = form->Form_Load();
+        if (error)
+            qWarning() << error->message;
+        form->show();
+        return !error;
+    }
+    template<typename T> T *get(const char *name) { return form->findChild<T *>(QLatin1String(name)); }
+    QScrollBar *selector() { return get<QScrollBar>("VScroll1"); }
+    QLineEdit *field(const char *name) { return get<QLineEdit>(name); }
+    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    void moveTo(int v) { selector()->setValue(v); }
+    bool shows(const char *box) { return !get<QLabel>(box)->pixmap().isNull(); }
+};
+
+void writeJpeg(const QString &path)
+{
+    QImage page(120, 170, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QVERIFY(page.save(path, "JPEG"));
+}
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void startUpShowsLastRecord();
+    void movingNeverChangesRecords();
+    void pagesAndIconFollowFiles();
+    void typingThenSavingWritesArchive();
+    void newTitleSequence();
+    void newTitleStopsAtArchiveCapacity();
+    void emptyArchiveGetsFirstRecord();
+    void unsavedEditsQuestion_data();
+    void unsavedEditsQuestion();
+    void refusedCharacters_data();
+    void refusedCharacters();
+    void failedSaveKeepsEverything();
+    void trackWindowTargetsSelectorPosition();
+};
+
+void TestForm1::cleanup()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestForm1::startUpShowsLastRecord()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(12)));
+    QVERIFY(e.load());
+    QCOMPARE(e.field("Text1")->text(), QStringLiteral("12"));
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 12"));
+    QCOMPARE(e.field("Text3")->text(), QStringLiteral("Autore 12"));
+    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 12 Titoli nell'archivio"));
+    QCOMPARE(e.selector()->minimum(), 1);
+    QCOMPARE(e.selector()->maximum(), 13);
+    QCOMPARE(e.selector()->value(), 12);
+    QCOMPARE(e.state.currentNumber(), 12);
+    QVERIFY(!e.state.isModified());
+    QCOMPARE(e.form->windowTitle(), QStringLiteral("Archivio Spartiti 3.01"));
+    QCOMPARE(e.notifier.count(), 0);
+}
+
+void TestForm1::movingNeverChangesRecords()
+{
+    const QByteArray archive = archiveBytes(testsupport::numberedRecords(12));
+    Editor e(archive);
+    QVERIFY(e.load());
+    for (int v = 13; v >= 1; --v) {
+        e.moveTo(v);
+        QCOMPARE(e.field("Text1")->text(), QString::number(v));
+        QCOMPARE(e.state.currentNumber(), v);
+    }
+    QTest::keyClick(e.selector(), Qt::Key_Down);
+    QCOMPARE(e.selector()->value(), 2);
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 2"));
+    QVERIFY(!e.state.isModified());
+    QVERIFY(e.state.catalogue.title(13).isEmpty());
+    e.click("Command1");
+    QCOMPARE(readFile(paths::archive()), archive);
+}
+
+void TestForm1::pagesAndIconFollowFiles()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(6)));
+    writeJpeg(paths::leftPage(3));
+    writeJpeg(paths::leftPage(4));
+    writeJpeg(paths::rightPage(4));
+    writeFile(paths::track(4), "ID3");
+    QDir().mkdir(paths::leftPage(5));               // a folder named like a page
+    writeFile(paths::leftPage(6), "not a picture");  // present but undecodable
+    QVERIFY(e.load());
+
+    e.moveTo(4);
+    QVERIFY(e.shows("Image1") && e.shows("Image2"));
+    QVERIFY(!e.get<QLabel>("Picture1")->isHidden());
+    e.moveTo(3);
+    QVERIFY(e.shows("Image1") && !e.shows("Image2"));
+    QVERIFY(e.get<QLabel>("Picture1")->isHidden());
+    e.moveTo(5);
+    QVERIFY(!e.shows("Image1") && !e.shows("Image2"));
+    e.moveTo(6);
+    QVERIFY(!e.shows("Image1"));
+    QCOMPARE(e.notifier.count(), 0);
+
+    // A page attached to the record on show appears without moving away.
+    writeJpeg(paths::rightPage(6));
+    e.form->refreshAttachments(5);
+    QVERIFY(!e.shows("Image2"));
+    e.form->refreshAttachments(6);
+    QVERIFY(e.shows("Image2"));
+}
+
+void TestForm1::typingThenSavingWritesArchive()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(3)));
+    QVERIFY(e.load());
+    e.moveTo(2);
+    QLineEdit *title = e.field("Text2");
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Citt"));
+    title->insert(QStringLiteral("à"));   // key clicks carry ASCII only
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Città"));
+    e.field("Text3")->clear();
+    QVERIFY(e.state.catalogue.author(2).isEmpty());
+    QVERIFY(e.state.isModified());
+
+    e.click("Command1");
+    auto records = testsupport::numberedRecords(3);
+    records[1][0] = "Citt\xe0";
+    records[1][1] = "";
+    QCOMPARE(readFile(paths::archive()), archiveBytes(records));
+    QCOMPARE(e.notifier.informed, QStringList{QStringLiteral("OK!  Titolo 3  è nel tuo database!")});
+    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 3 Titoli nell'spartiti/archivio.js"));
+    QCOMPARE(e.selector()->value(), 2);
+    QVERIFY(!e.state.isModified());
+}
+
+void TestForm1::newTitleSequence()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(12)));
+    QVERIFY(e.load());
+
+    // Typed into the empty record 13 without "+": not saved, kept in memory.
+    e.moveTo(13);
+    QTest::keyClicks(e.field("Text2"), QStringLiteral("Tredici"));
+    e.click("Command1");
+    QCOMPARE(e.state.catalogue.scoreCount(), 12);
+    QCOMPARE(e.notifier.informed.last(), QStringLiteral("OK!  Titolo 12  è nel tuo database!"));
+
+    e.moveTo(3);
+    e.click("Command5");   // counts the typed record 13 and jumps to it
+    QCOMPARE(e.state.catalogue.scoreCount(), 13);
+    QCOMPARE(e.selector()->maximum(), 13);
+    QCOMPARE(e.selector()->value(), 13);
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Tredici"));
+
+    e.field("Text2")->clear();
+    e.click("Command5");   // the last record has no title: nothing happens
+    QCOMPARE(e.state.catalogue.scoreCount(), 13);
+    QTest::keyClicks(e.field("Text2"), QStringLiteral("Ultimo"));
+    e.click("Command5");
+    QCOMPARE(e.state.catalogue.scoreCount(), 14);
+    QCOMPARE(e.selector()->value(), 14);
+    QVERIFY(e.field("Text2")->text().isEmpty());
+
+    QTest::keyClicks(e.field("Text2"), QStringLiteral("Quattordici"));
+    e.click("Command1");
+    QCOMPARE(e.notifier.informed.last(), QStringLiteral("OK!  Quattordici  è nel tuo database!"));
+    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 14 Titoli nell'spartiti/archivio.js"));
+    QVERIFY(readFile(paths::archive()).endsWith("\"14\",\r\n\"Quattordici\",\r\n\"\",\r\n\"\",\r\n\"0\",\r\n ];\r\n"));
+}
+
+void TestForm1::newTitleStopsAtArchiveCapacity()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(3276)));
+    QVERIFY(e.load());
+    e.moveTo(3276);
+    e.click("Command5");
+    QCOMPARE(e.state.catalogue.scoreCount(), 3276);
+    QCOMPARE(e.notifier.warned, QStringList{QStringLiteral("L'archivio può contenere al massimo 3276 titoli")});
+}
+
+void TestForm1::emptyArchiveGetsFirstRecord()
+{
+    Editor e(archiveBytes({}));
+    QVERIFY(e.load());
+    QCOMPARE(e.selector()->minimum(), 1);
+    QCOMPARE(e.selector()->maximum(), 1);
+    QCOMPARE(e.field("Text1")->text(), QStringLiteral("1"));
+    e.click("Command5");
+    QCOMPARE(e.state.catalogue.scoreCount(), 0);
+    QTest::keyClicks(e.field("Text2"), QStringLiteral("Primo"));
+    e.click("Command5");
+    QCOMPARE(e.state.catalogue.scoreCount(), 1);
+    e.click("Command1");
+    QCOMPARE(readFile(paths::archive()), archiveBytes({{"Primo", "", "", "0"}}));
+}
+
+void TestForm1::unsavedEditsQuestion_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("nothing changed ends at once") << false << int(Notifier::Answer::Cancel) << false << true << false;
+    QTest::newRow("save") << true << int(Notifier::Answer::Save) << true << true << true;
+    QTest::newRow("discard") << true << int(Notifier::Answer::Discard) << true << true << false;
+    QTest::newRow("cancel") << true << int(Notifier::Answer::Cancel) << true << false << false;
+}
+
+void TestForm1::unsavedEditsQuestion()
+{
+    QFETCH(bool, edit);
+    QFETCH(int, answer);
+    const QByteArray archive = archiveBytes(testsupport::numberedRecords(2));
+    for (const bool viaMenu : {false, true}) {
+        Editor e(archive);
+        QVERIFY(e.load());
+        if (edit)
+            QTest::keyClicks(e.field("Text4"), QStringLiteral(" nuovo"));
+        e.notifier.nextAnswer = Notifier::Answer(answer);
+        if (viaMenu)
+            e.form->chiudi_Click();
+        else
+            e.form->close();
+        QTEST(!e.notifier.asked.isEmpty(), "asked");
+        if (!e.notifier.asked.isEmpty())
+            QCOMPARE(e.notifier.asked.first(), QStringLiteral("Ci sono modifiche non salvate. Salvarle prima di uscire?"));
+        QTEST(!e.form->isVisible(), "ends");
+        QTEST(readFile(paths::archive()) != archive, "saved");
+        e.form->hide();
+    }
+}
+
+void TestForm1::refusedCharacters_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("hint");
+    QTest::newRow("double quote") << QStringLiteral("Il \"re\"") << QStringLiteral("Il re") << true;
+    QTest::newRow("line break pasted") << QStringLiteral("a\nb") << QStringLiteral("ab") << true;
+    QTest::newRow("outside windows-1252") << QStringLiteral("Ωmega") << QStringLiteral("mega") << true;
+    QTest::newRow("windows-1252 letters allowed") << QStringLiteral("perché € 5") << QStringLiteral("perché € 5") << false;
+}
+
+void TestForm1::refusedCharacters()
+{
+    QFETCH(QString, typed);
+    Editor e(archiveBytes(testsupport::numberedRecords(1)));
+    QVERIFY(e.load());
+    QLineEdit *title = e.field("Text2");
+    title->clear();
+    title->insert(typed);
+    QTEST(title->text(), "kept");
+    QTEST(e.state.catalogue.title(1), "kept");
+    QTEST(!e.form->lastRefusalHint().isEmpty(), "hint");
+}
+
+void TestForm1::failedSaveKeepsEverything()
+{
+    const QByteArray archive = archiveBytes(testsupport::numberedRecords(2));
+    Editor e(archive);
+    QVERIFY(e.load());
+    QTest::keyClicks(e.field("Text2"), QStringLiteral("!"));
+    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner);
+    e.click("Command1");
+    QCOMPARE(e.notifier.warned.size(), 1);
+    QVERIFY(e.notifier.warned.first().contains(QStringLiteral("archivio.js")));
+    QVERIFY(e.notifier.informed.isEmpty());
+    QCOMPARE(readFile(paths::archive()), archive);
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
+    QVERIFY(e.state.isModified());
+    QVERIFY(e.form->isVisible());
+    e.form->hide();
+}
+
+void TestForm1::trackWindowTargetsSelectorPosition()
+{
+    Editor e(archiveBytes(testsupport::numberedRecords(9)));
+    QVERIFY(e.load());
+    QSignalSpy requested(e.form.get(), &Form1::trackWindowRequested);
+    e.moveTo(5);
+    e.click("Command2");
+    QCOMPARE(requested.size(), 1);
+    QCOMPARE(e.state.categoryTargetNumber(), 5);
+    e.form->hide();
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
