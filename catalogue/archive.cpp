@@ -124,6 +124,24 @@ std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
     return std::nullopt;
 }
 
+std::optional<QChar> firstUnwritable(const QString &value)
+{
+    for (const QChar c : value) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return c;
+    }
+    return windows1252::firstUnencodable(value);
+}
+
+QString describeUnwritable(QChar c)
+{
+    if (c == QLatin1Char('"'))
+        return QStringLiteral("le virgolette \"");
+    if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        return QStringLiteral("un a capo");
+    return QStringLiteral("il carattere «%1»").arg(c);
+}
+
 std::optional<Error> encodeArchive(const ScoreCatalogue &catalogue, QByteArray &bytes)
 {
     const int n = catalogue.scoreCount();
@@ -149,30 +167,15 @@ std::optional<Error> encodeArchive(const ScoreCatalogue &catalogue, QByteArray &
             QString value = catalogue.value(field, slot);
             if (field == ScoreCatalogue::Field::Category && value.isEmpty())
                 value = QStringLiteral("0");
-            std::optional<QChar> bad;
-            for (const QChar c : value) {
-                if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-                    bad = c;
-                    break;
-                }
-            }
-            std::optional<QByteArray> encoded;
-            if (!bad) {
-                encoded = windows1252::encode(value);
-                if (!encoded)
-                    bad = windows1252::firstUnencodable(value);
-            }
-            if (bad) {
-                const QString what = *bad == QLatin1Char('"') ? QStringLiteral("le virgolette \"")
-                                   : (*bad == QLatin1Char('\r') || *bad == QLatin1Char('\n'))
-                                       ? QStringLiteral("un a capo")
-                                       : QStringLiteral("il carattere «%1»").arg(*bad);
+            const std::optional<QByteArray> encoded = windows1252::encode(value);
+            const std::optional<QChar> bad = firstUnwritable(value);
+            if (bad || !encoded) {
                 return Error{Error::Kind::Unencodable,
                              QStringLiteral("Il campo %1 del titolo numero %2 contiene %3, che "
                                             "l'archivio non può salvare. Nulla è stato salvato.")
                                  .arg(ScoreCatalogue::fieldName(field))
                                  .arg(slot)
-                                 .arg(what)};
+                                 .arg(describeUnwritable(bad.value_or(QChar(u'?'))))};
             }
             out += '"';
             out += *encoded;

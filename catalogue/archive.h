@@ -41,6 +41,13 @@ std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
 // CR or LF in a value, a character outside Windows-1252, more than 3 276 records.
 std::optional<Error> encodeArchive(const ScoreCatalogue &catalogue, QByteArray &bytes);
 
+// The first character of value that the archive cannot hold (a double quote, CR, LF or a
+// character outside Windows-1252), if any.
+std::optional<QChar> firstUnwritable(const QString &value);
+
+// How a character that firstUnwritable found is named in messages.
+QString describeUnwritable(QChar c);
+
 // Writes the archive atomically: the old file stays, byte for byte, until the new one
 // is complete on disk. The catalogue is not changed.
 std::optional<Error> writeArchive(const ScoreCatalogue &catalogue, const QString &path);

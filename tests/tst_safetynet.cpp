@@ -1,0 +1,140 @@
+#include "archive.h"
+#include "backups.h"
+#include "cataloguecheck.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QtTest>
+
+using namespace spartiti;
+using testsupport::archiveBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
+using Field = ScoreCatalogue::Field;
+
+class TestSafetyNet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void backupNamingAndPruning();
+    void restoreKeepsTheReplacedArchive();
+    void findings_data();
+    void findings();
+    void noFindingOnDemo();
+    void foldingIgnoresCaseAccentsAndBlanks();
+};
+
+void TestSafetyNet::backupNamingAndPruning()
+{
+    testsupport::WorkingFolder folder;
+    const QDateTime start(QDate(2026, 12, 6), QTime(19, 7, 5));
+    QVERIFY(!backups::keep(paths::archive(), start));   // no archive yet: nothing kept
+    QVERIFY(backups::list(paths::archive()).isEmpty());
+
+    for (int i = 0; i < 23; ++i) {
+        writeFile(paths::archive(), "version " + QByteArray::number(i));
+        QString kept;
+        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), backups::Kept, &kept));
+        QVERIFY(QFileInfo::exists(kept));
+    }
+    const QStringList kept = backups::list(paths::archive());
+    QCOMPARE(kept.size(), 20);
+    QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("archivio-20261206-190716.js"));
+    QCOMPARE(readFile(kept.first()), QByteArray("version 22"));
+    // Two saves in one second keep both copies; the oldest three were pruned.
+    QCOMPARE(QFileInfo(kept[1]).fileName(), QStringLiteral("archivio-20261206-190715-2.js"));
+    QCOMPARE(readFile(kept[1]), QByteArray("version 21"));
+    QCOMPARE(readFile(kept.last()), QByteArray("version 3"));
+}
+
+void TestSafetyNet::restoreKeepsTheReplacedArchive()
+{
+    testsupport::WorkingFolder folder;
+    const QDateTime now(QDate(2026, 1, 2), QTime(3, 4, 5));
+    writeFile(paths::archive(), "old");
+    QString oldCopy;
+    QVERIFY(!backups::keep(paths::archive(), now, backups::Kept, &oldCopy));
+    writeFile(paths::archive(), "new");
+    QVERIFY(!backups::restore(oldCopy, paths::archive(), now.addSecs(60)));
+    QCOMPARE(readFile(paths::archive()), QByteArray("old"));
+    QCOMPARE(readFile(backups::list(paths::archive()).first()), QByteArray("new"));
+    QVERIFY(backups::restore(QStringLiteral("spartiti/backup/none.js"), paths::archive(), now));
+}
+
+void TestSafetyNet::findings_data()
+{
+    QTest::addColumn<QStringList>("files");        // files to create under the working folder
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");            // written into score 2
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("score");
+
+    const int none = -1;
+    QTest::newRow("right page without left") << QStringList{"spartiti/2R.jpg"} << none << QString()
+                                             << int(Finding::Kind::LonelyPage) << 2;
+    QTest::newRow("page of a score beyond the catalogue") << QStringList{"spartiti/4L.jpg"} << none << QString()
+                                                           << int(Finding::Kind::OrphanFile) << 0;
+    QTest::newRow("track beyond the catalogue") << QStringList{"spartiti/audio/9.mp3"} << none << QString()
+                                                << int(Finding::Kind::OrphanFile) << 0;
+    QTest::newRow("leading zeros") << QStringList{"spartiti/02L.jpg"} << none << QString()
+                                   << int(Finding::Kind::OrphanFile) << 0;
+    QTest::newRow("empty title") << QStringList{} << int(Field::Title) << QString()
+                                 << int(Finding::Kind::EmptyTitle) << 2;
+    QTest::newRow("repeated title") << QStringList{} << int(Field::Title) << QStringLiteral(" UNO  perché")
+                                    << int(Finding::Kind::RepeatedTitle) << 2;
+    QTest::newRow("category 34") << QStringList{} << int(Field::Category) << QStringLiteral("34")
+                                 << int(Finding::Kind::BadCategory) << 2;
+    QTest::newRow("category not a number") << QStringList{} << int(Field::Category) << QStringLiteral("pop")
+                                           << int(Finding::Kind::BadCategory) << 2;
+    QTest::newRow("double quote in tags") << QStringList{} << int(Field::Tags) << QStringLiteral("a\"b")
+                                          << int(Finding::Kind::Unwritable) << 2;
+}
+
+void TestSafetyNet::findings()
+{
+    QFETCH(QStringList, files);
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    testsupport::WorkingFolder folder;
+    ScoreCatalogue catalogue;
+    catalogue.setScoreCount(3);
+    const QStringList titles{QString(), QStringLiteral("Uno perche"), QStringLiteral("Due"), QStringLiteral("Tre")};
+    for (int k = 1; k <= 3; ++k) {
+        catalogue.setValue(Field::Title, k, titles[k]);
+        catalogue.setValue(Field::Category, k, QString::number(k));
+        writeFile(paths::leftPage(k), "L");
+        writeFile(paths::rightPage(k), "R");
+    }
+    QFile::remove(paths::leftPage(2));
+    QFile::remove(paths::rightPage(2));
+    for (const QString &file : files)
+        writeFile(file, "x");
+    if (field >= 0)
+        catalogue.setValue(Field(field), 2, value);
+
+    const QList<Finding> found = checkCatalogue(catalogue, paths::dataFolder());
+    QCOMPARE(found.size(), 1);
+    QTEST(int(found.first().kind), "kind");
+    QTEST(found.first().scoreNumber, "score");
+    QVERIFY(!found.first().text.isEmpty());
+}
+
+void TestSafetyNet::noFindingOnDemo()
+{
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, QStringLiteral(SPARTITI_DEMO_DIR "/archivio.js")));
+    const QList<Finding> found = checkCatalogue(catalogue, QStringLiteral(SPARTITI_DEMO_DIR));
+    for (const Finding &finding : found)
+        qWarning() << finding.text;
+    QVERIFY(found.isEmpty());
+}
+
+void TestSafetyNet::foldingIgnoresCaseAccentsAndBlanks()
+{
+    QCOMPARE(foldTitle(QStringLiteral("Perché  Sì")), foldTitle(QStringLiteral("perche si")));
+    QVERIFY(foldTitle(QStringLiteral("Per Elisa 1")) != foldTitle(QStringLiteral("Per Elisa 2")));
+}
+
+QTEST_GUILESS_MAIN(TestSafetyNet)
+#include "tst_safetynet.moc"
