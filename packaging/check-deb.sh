@@ -30,10 +30,9 @@ for path in ./usr/bin/spartiti \
             ./usr/share/doc/spartiti/copyright; do
   echo "$listing" | grep -q " $path\$" || fail "package lacks $path"
 done
-# Anything outside /usr would collide with files the system owns.
+# A packaged program lives under /usr; /usr/local, /opt and /etc are not its to fill.
 outside=$(echo "$listing" | awk '{print $6}' | grep -Ev '^\./(usr(/.*)?)?$' || true)
 [ -z "$outside" ] || fail "package installs outside /usr: $outside"
-
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
