@@ -40,8 +40,11 @@ QString noFileChosen() { return QStringLiteral("Prima devi selezionare un file!"
 
 } // namespace
 
-std::optional<Error> attachLeftPage(Module1 &state, const QString &chosenPath)
+std::optional<Error> attachLeftPage(Module1 &state, const QString &chosenPath,
+                                    bool *leftPageWritten)
 {
+    if (leftPageWritten)
+        *leftPageWritten = false;
     if (auto error = checkChosen(chosenPath, noFileChosen()))
         return error;
     const int number = state.currentNumber();
@@ -51,6 +54,8 @@ std::optional<Error> attachLeftPage(Module1 &state, const QString &chosenPath)
         return explained(*error, QStringLiteral("La pagina di sinistra dello spartito %1 non è "
                                                 "stata allegata.")
                                      .arg(number));
+    if (leftPageWritten)
+        *leftPageWritten = true;
     if (auto error = copyFileAtomically(paths::placeholderPage(), paths::rightPage(number)))
         return explained(*error, QStringLiteral("La pagina di sinistra dello spartito %1 è stata "
                                                 "allegata, ma la pagina di destra non è stata "

@@ -19,8 +19,9 @@ class Module1;
 // Copies the chosen file to the score's left page, then the placeholder page to its
 // right page: a new left page always comes with a fresh placeholder on the right. A
 // failed left copy copies no placeholder; a failed placeholder copy keeps the new left
-// page and the error says so.
-std::optional<Error> attachLeftPage(Module1 &state, const QString &chosenPath);
+// page and the error says so; `leftPageWritten`, when given, tells the two failures apart.
+std::optional<Error> attachLeftPage(Module1 &state, const QString &chosenPath,
+                                    bool *leftPageWritten = nullptr);
 
 // Copies the chosen file to the score's right page, nothing else.
 std::optional<Error> attachRightPage(Module1 &state, const QString &chosenPath);

@@ -1,0 +1,117 @@
+#include "folderbrowser.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QListView>
+#include <QTreeView>
+
+namespace spartiti {
+
+namespace {
+
+void setViewColours(QWidget *view, const QColor &text, const QColor &background)
+{
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Base, background);
+    view->setPalette(palette);
+}
+
+} // namespace
+
+FolderBrowser::FolderBrowser(QWidget *window)
+    : QObject(window)
+    , m_folderModel(new QFileSystemModel(this))
+    , m_fileModel(new QFileSystemModel(this))
+    , m_folderList(new QTreeView(window))
+    , m_fileList(new QListView(window))
+    , m_startFolder(QDir::currentPath())
+{
+    setObjectName(QStringLiteral("folderBrowser"));
+
+    // Hidden folders are listed too, so that a working folder inside one can be shown.
+    m_folderModel->setFilter(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    m_folderModel->setRootPath(QStringLiteral("/"));
+    m_folderList->setObjectName(QStringLiteral("Dir1"));
+    m_folderList->setModel(m_folderModel);
+    m_folderList->setHeaderHidden(true);
+    for (int column = 1; column < m_folderModel->columnCount(); ++column)
+        m_folderList->hideColumn(column);
+    m_folderList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_folderList->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    // No QDir::Hidden and no QDir::System: dot-files, sockets and broken links stay out.
+    m_fileModel->setFilter(QDir::Files | QDir::NoDotAndDotDot);
+    m_fileList->setObjectName(QStringLiteral("File1"));
+    m_fileList->setModel(m_fileModel);
+    m_fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    connect(m_folderList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &FolderBrowser::Dir1_Change);
+    // A mouse press makes the item current before it selects it, the keyboard selects
+    // before it makes current: a file counts as chosen once it is both. The view also
+    // makes an item current without selecting it when it gets the focus, or when the
+    // current file disappears; neither is a choice of the user's.
+    connect(m_fileList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &FolderBrowser::fileSelectionChanged);
+    connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FolderBrowser::fileSelectionChanged);
+    connect(m_folderModel, &QFileSystemModel::directoryLoaded, this,
+            &FolderBrowser::keepStartFolderInView);
+
+    openFolder(m_startFolder);
+}
+
+void FolderBrowser::openFolder(const QString &path)
+{
+    const QModelIndex index = m_folderModel->index(QDir(path).absolutePath());
+    m_folderList->setCurrentIndex(index);
+    m_folderList->expand(index);
+    m_folderList->scrollTo(index);
+}
+
+void FolderBrowser::setListFonts(const QFont &folderFont, const QFont &fileFont)
+{
+    m_folderList->setFont(folderFont);
+    m_fileList->setFont(fileFont);
+}
+
+void FolderBrowser::setListColours(const QColor &folderText, const QColor &fileText,
+                                   const QColor &background)
+{
+    setViewColours(m_folderList, folderText, background);
+    setViewColours(m_fileList, fileText, background);
+}
+
+void FolderBrowser::Dir1_Change(const QModelIndex &current)
+{
+    if (!current.isValid())
+        return;
+    m_folder = m_folderModel->filePath(current);
+    m_fileList->selectionModel()->clear();
+    m_fileList->setRootIndex(m_fileModel->setRootPath(m_folder));
+}
+
+void FolderBrowser::fileSelectionChanged()
+{
+    const QModelIndex current = m_fileList->currentIndex();
+    if (!current.isValid() || current.parent() != m_fileList->rootIndex()
+        || !m_fileList->selectionModel()->isSelected(current) || m_fileModel->isDir(current))
+        return;
+    emit fileChosen(m_fileModel->filePath(current));
+}
+
+// The folder tree fills in while the window is already up, which moves the start folder
+// down; keep it in view until the user goes elsewhere.
+void FolderBrowser::keepStartFolderInView(const QString &loadedPath)
+{
+    const QModelIndex current = m_folderList->currentIndex();
+    if (m_folderModel->filePath(current) != m_startFolder)
+        return;
+    if (m_startFolder == loadedPath || m_startFolder.startsWith(loadedPath))
+        m_folderList->scrollTo(current);
+}
+
+} // namespace spartiti

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+namespace spartiti {
+
+class Module1;
+class Notifier;
+class PagePicker;
+class TrackWindow;
+
+// The life of the three attachment windows. Each exists at most once: the first opening
+// creates it (the track window reads the category list first), later openings bring the
+// hidden window back with its state. "Chiudi" and a completed attach only hide a window;
+// closing it through its title bar discards it, so that the next opening starts afresh.
+// The windows are modeless and have no owner: the editor stays usable beside them.
+class AttachmentWindows : public QObject
+{
+    Q_OBJECT
+
+public:
+    AttachmentWindows(Module1 &state, Notifier &notifier, QObject *parent = nullptr);
+    ~AttachmentWindows() override;
+
+    // The windows as they exist now; nullptr before the first opening and after a
+    // discard.
+    PagePicker *leftPicker() const;
+    PagePicker *rightPicker() const;
+    TrackWindow *trackWindow() const;
+
+public slots:
+    void openLeftPicker();
+    void openRightPicker();
+    void openTrackWindow();
+
+signals:
+    // Files of this score were written (pages or track): the editor shows them if the
+    // score is on show.
+    void attached(int scoreNumber);
+
+private:
+    PagePicker *createPicker(bool left);
+    static void bringToFront(QWidget *window);
+
+    Module1 &m_state;
+    Notifier &m_notifier;
+    QPointer<PagePicker> m_leftPicker;
+    QPointer<PagePicker> m_rightPicker;
+    QPointer<TrackWindow> m_trackWindow;
+};
+
+} // namespace spartiti

@@ -1,0 +1,138 @@
+#include "trackwindow.h"
+
+#include "attach.h"
+#include "folderbrowser.h"
+#include "module1.h"
+#include "notifier.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace spartiti {
+
+namespace {
+
+QFont sansSerif(qreal pointSize, QFont::Weight weight = QFont::Normal)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(pointSize);
+    font.setWeight(weight);
+    return font;
+}
+
+QLabel *makeLabel(QWidget *window, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, window);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_state(state)
+    , m_notifier(notifier)
+    , m_browser(new FolderBrowser(this))
+    , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
+{
+    setObjectName(QStringLiteral("mp3"));
+    setWindowTitle(QStringLiteral("mp3"));
+    resize(twipsToPixels(13980), twipsToPixels(6510));
+
+    m_closeButton->setObjectName(QStringLiteral("Command1"));
+    m_closeButton->setGeometry(twipsRect(9000, 0, 4575, 375));
+
+    m_browser->folderList()->setGeometry(twipsRect(0, 600, 3615, 5700));
+    m_browser->fileList()->setGeometry(twipsRect(3720, 600, 5055, 5790));
+    m_browser->setListFonts(sansSerif(12), sansSerif(12, QFont::Bold));
+    // Yellow folders and dark red files on the dark window-frame colour.
+    m_browser->setListColours(Qt::yellow, QColor(192, 0, 0), QColor(100, 100, 100));
+
+    makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Associa il file Mp3 a questa scheda"),
+              twipsRect(840, 0, 7935, 495))
+        ->setFont(sansSerif(18));
+    m_chosenLabel = makeLabel(this, QStringLiteral("Label1"), QString(), twipsRect(9000, 6000, 4215, 375));
+    // Made before the buttons, which it overlaps a little, so that they stay on top.
+    makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Seleziona la categoria"),
+              twipsRect(9240, 360, 3615, 495))
+        ->setFont(sansSerif(12));
+    // The heading's text is fixed, so the score goes in the free corner left of it.
+    m_scoreLabel = makeLabel(this, QStringLiteral("scoreNumberLabel"), QString(),
+                             twipsRect(0, 0, 825, 600));
+
+    // Tab order: Chiudi, the two lists, then the category buttons. Three columns of
+    // eleven: button k at column (k-1)/11, row (k-1)%11.
+    setTabOrder(m_closeButton, m_browser->folderList());
+    setTabOrder(m_browser->folderList(), m_browser->fileList());
+    QWidget *previous = m_browser->fileList();
+    for (int k = 1; k <= CategoryButtons; ++k) {
+        const int column = (k - 1) / 11;
+        const int row = (k - 1) % 11;
+        auto *button = new QPushButton(m_state.categoryName(k), this);
+        button->setObjectName(QStringLiteral("Command3_%1").arg(k));
+        button->setGeometry(twipsRect(9000 + 1560 * column, 720 + 480 * row, 1455, 375));
+        connect(button, &QPushButton::clicked, this, [this, k] { Command3_Click(k); });
+        setTabOrder(previous, button);
+        previous = button;
+        m_categoryButtons[k - 1] = button;
+    }
+
+    m_closeButton->setFocus();
+
+    connect(m_browser, &FolderBrowser::fileChosen, this, &TrackWindow::File1_Click);
+    connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
+    connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
+    showScoreNumber(m_state.currentNumber());
+}
+
+QPushButton *TrackWindow::categoryButton(int k) const
+{
+    if (k < 1 || k > CategoryButtons)
+        return nullptr;
+    return m_categoryButtons[k - 1];
+}
+
+void TrackWindow::closeEvent(QCloseEvent *event)
+{
+    emit discarded();
+    QWidget::closeEvent(event);
+}
+
+void TrackWindow::File1_Click(const QString &path)
+{
+    m_chosenPath = path;
+    m_chosenLabel->setText(QDir::toNativeSeparators(path));
+}
+
+void TrackWindow::Command1_Click()
+{
+    hide();
+}
+
+// The file shown in Label1 is the one attached, even after the user has browsed to
+// another folder since choosing it.
+void TrackWindow::Command3_Click(int index)
+{
+    const int number = m_state.currentNumber();
+    if (const auto error = attachTrack(m_state, m_chosenPath, index)) {
+        m_notifier.warn(error->message);
+        return;
+    }
+    emit attached(number);
+    hide();
+}
+
+void TrackWindow::showScoreNumber(int number)
+{
+    m_scoreLabel->setText(QStringLiteral("Spartito\n%1").arg(number));
+}
+
+} // namespace spartiti

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QCloseEvent;
+class QLabel;
+class QPushButton;
+
+namespace spartiti {
+
+class FolderBrowser;
+class Module1;
+class Notifier;
+
+// The window `mp3`: one click on a category button copies the chosen file as the track
+// of the score on show in the editor and files that same score under the category.
+// The captions are the category names held in Module1, so the list must be loaded
+// before the window is made.
+class TrackWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CategoryButtons = 33;
+
+    TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
+
+    QString chosenPath() const { return m_chosenPath; }
+    FolderBrowser *browser() const { return m_browser; }
+    // Command3(k), k = 1..33; nullptr outside.
+    QPushButton *categoryButton(int k) const;
+
+signals:
+    // The track and category of this score were set.
+    void attached(int scoreNumber);
+    // Closed through the title bar: the window is going away.
+    void discarded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void File1_Click(const QString &path);
+    void Command1_Click();
+    void Command3_Click(int index);
+    void showScoreNumber(int number);
+
+    Module1 &m_state;
+    Notifier &m_notifier;
+    FolderBrowser *m_browser;
+    QPushButton *m_closeButton;     // Command1
+    QLabel *m_chosenLabel;          // Label1
+    QLabel *m_scoreLabel;           // the score a category click acts on
+    std::array<QPushButton *, CategoryButtons> m_categoryButtons{};
+    QString m_chosenPath;
+};
+
+} // namespace spartiti
