@@ -25,6 +25,25 @@ Error ioError(const QString &what, const QString &path, const QString &reason)
     return {Error::Kind::Io, QStringLiteral("%1 \"%2\": %3.").arg(what, shown(path), reason)};
 }
 
+// The cause in Italian for the write failures a user can act on, read from errno right
+// after the failing call; the system's own text otherwise.
+QString writeFailure(int code, const QString &systemText)
+{
+    switch (code) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("lo spazio sul disco è esaurito");
+    case EFBIG:
+        return QStringLiteral("il file supera la dimensione massima consentita");
+    case EROFS:
+        return QStringLiteral("il disco è in sola lettura");
+    case EIO:
+        return QStringLiteral("errore del disco durante la scrittura");
+    default:
+        return systemText.isEmpty() ? QString::fromLocal8Bit(std::strerror(code)) : systemText;
+    }
+}
+
 std::optional<Error> checkDestination(const QString &path, const QString &what)
 {
     const QFileInfo info(path);
@@ -52,10 +71,15 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
         return ioError(what, path, QStringLiteral("il file è di sola lettura"));
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, and synced here: QSaveFile::commit() ignores a failure of its own final
+    // flush and fsync, and would rename a truncated file (a full disk, a quota) over the
+    // archive. So every byte must be on disk before commit() is called.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return ioError(what, path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0) {
+        const int code = errno;
+        const QString reason = writeFailure(
+            code, file.error() == QFileDevice::NoError ? QString() : file.errorString());
         file.cancelWriting();
         return ioError(what, path, reason);
     }
@@ -95,10 +119,10 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
         if (got == 0)
             break;
         if (out.write(buffer.constData(), got) != got)
-            return ioError(what, destination, out.errorString());
+            return ioError(what, destination, writeFailure(errno, out.errorString()));
     }
     if (!out.flush() || ::fsync(out.handle()) != 0)
-        return ioError(what, destination, out.errorString());
+        return ioError(what, destination, writeFailure(errno, out.errorString()));
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                        | QFileDevice::ReadOther);
 
