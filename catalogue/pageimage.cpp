@@ -5,10 +5,10 @@
 
 namespace spartiti {
 
-QImage decodePage(const QString &path, const QSize &box)
+namespace {
+
+QImage decodeWith(QImageReader &reader, const QSize &box)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     // A quality of 50 or more keeps libjpeg's accurate IDCT and a smooth final scale;
     // below it thin staff lines alias.
@@ -24,6 +24,21 @@ QImage decodePage(const QString &path, const QSize &box)
     if (image.size() != box)
         image = image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+} // namespace
+
+QImage decodePage(const QString &path, const QSize &box)
+{
+    // Pages are JPEG files nearly always: naming the format spares asking every image
+    // plugin whether it knows the content. Only when that fails is the content asked.
+    QImageReader jpeg(path, "jpeg");
+    QImage image = decodeWith(jpeg, box);
+    if (!image.isNull())
+        return image;
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return decodeWith(reader, box);
 }
 
 } // namespace spartiti

@@ -3,7 +3,6 @@
 #include "archive.h"
 #include "module1.h"
 #include "notifier.h"
-#include "pageimage.h"
 #include "scorepaths.h"
 
 #include <QCloseEvent>
@@ -40,6 +39,8 @@ Form1::Form1(Module1 &state, Notifier &notifier, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
+    m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
+    connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
 }
 
 Form1::~Form1() = default;
@@ -79,19 +80,45 @@ void Form1::VScroll1_Change()
 
 void Form1::showFiles(int number)
 {
-    const std::pair<QLabel *, QString> pages[] = {{Image1, paths::leftPage(number)},
-                                                 {Image2, paths::rightPage(number)}};
-    for (const auto &[box, path] : pages) {
-        QImage image;
-        if (paths::isPresentFile(path))
-            image = decodePage(path, box->size());
-        // A page that cannot be decoded leaves its box empty without interrupting.
-        if (image.isNull())
-            box->clear();
-        else
-            box->setPixmap(QPixmap::fromImage(image));
-    }
+    // A page not decoded yet leaves its box empty until the page cache brings it. The
+    // keys remember which file each box waits for, so that a late page of a record
+    // already left, or of a file replaced since, is never shown.
+    m_pagesOnShow = {PageCache::keyFor(paths::leftPage(number)),
+                     PageCache::keyFor(paths::rightPage(number))};
+    QList<PageKey> toDecode;
+    if (!showPage(Image1, m_pagesOnShow[0]))
+        toDecode.append(m_pagesOnShow[0]);
+    if (!showPage(Image2, m_pagesOnShow[1]))
+        toDecode.append(m_pagesOnShow[1]);
+    const int step = number - m_recordOnShow;
+    m_recordOnShow = number;
+    m_pageCache->setWanted(toDecode, pagesAround(number, step, VScroll1->minimum(), VScroll1->maximum()));
     Picture1->setVisible(paths::isPresentFile(paths::track(number)));
+}
+
+// Shows the page if it is at hand; false while it still has to be decoded.
+bool Form1::showPage(QLabel *box, const PageKey &key)
+{
+    const std::optional<QImage> page = key.isValid() ? m_pageCache->find(key) : QImage();
+    // A page that cannot be decoded leaves its box empty without interrupting.
+    if (page && !page->isNull())
+        box->setPixmap(QPixmap::fromImage(*page));
+    else
+        box->clear();
+    return page.has_value();
+}
+
+void Form1::showDecodedPage(const PageKey &key, const QImage &page)
+{
+    QLabel *const boxes[] = {Image1, Image2};
+    for (int i = 0; i < 2; ++i) {
+        if (m_pagesOnShow[i] != key)
+            continue;
+        if (page.isNull())
+            boxes[i]->clear();
+        else
+            boxes[i]->setPixmap(QPixmap::fromImage(page));
+    }
 }
 
 void Form1::refreshAttachments(int scoreNumber)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "error.h"
+#include "pagecache.h"
 
 #include <QMainWindow>
 
+#include <array>
 #include <optional>
 
 class QLabel;
@@ -66,6 +68,8 @@ private:
     void buildControls();
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
+    bool showPage(QLabel *box, const PageKey &key);
+    void showDecodedPage(const PageKey &key, const QImage &page);
     void showRefusal(QLineEdit *field, const QString &refused);
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
@@ -75,6 +79,10 @@ private:
     Notifier &m_notifier;
     bool m_ending = false;
     QString m_lastRefusalHint;
+    PageCache *m_pageCache = nullptr;
+    // The page files the two boxes show or wait for, and the record they belong to.
+    std::array<PageKey, 2> m_pagesOnShow;
+    int m_recordOnShow = 0;
 
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;

@@ -133,10 +133,10 @@ void TestForm1::pagesAndIconFollowFiles()
     QVERIFY(e.load());
 
     e.moveTo(4);
-    QVERIFY(e.shows("Image1") && e.shows("Image2"));
+    QTRY_VERIFY(e.shows("Image1") && e.shows("Image2"));
     QVERIFY(!e.get<QLabel>("Picture1")->isHidden());
     e.moveTo(3);
-    QVERIFY(e.shows("Image1") && !e.shows("Image2"));
+    QTRY_VERIFY(e.shows("Image1") && !e.shows("Image2"));
     QVERIFY(e.get<QLabel>("Picture1")->isHidden());
     e.moveTo(5);
     QVERIFY(!e.shows("Image1") && !e.shows("Image2"));
@@ -149,7 +149,7 @@ void TestForm1::pagesAndIconFollowFiles()
     e.form->refreshAttachments(5);
     QVERIFY(!e.shows("Image2"));
     e.form->refreshAttachments(6);
-    QVERIFY(e.shows("Image2"));
+    QTRY_VERIFY(e.shows("Image2"));
 }
 
 void TestForm1::typingThenSavingWritesArchive()

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QCache>
+#include <QFutureWatcher>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+
+#include <optional>
+
+namespace spartiti {
+
+// One version of a page file. The same path with another size or time stamp is another
+// picture, so a page replaced on disk is decoded anew instead of coming from the cache.
+struct PageKey
+{
+    QString path;
+    qint64 size = -1;
+    qint64 modified = 0;   // ms since the epoch
+    qint64 changed = 0;    // last status change, which a rename over the file also moves
+
+    bool isValid() const { return size >= 0; }
+    friend bool operator==(const PageKey &, const PageKey &) = default;
+};
+
+size_t qHash(const PageKey &key, size_t seed = 0);
+
+// Decoded pages sized for the boxes that show them, for the record on show and its
+// neighbours. Decoding runs on worker threads; a finished page is announced with
+// pageReady, and the window compares its key with the pages it is showing, so a late
+// page of a record already left is cached but never shown. The pictures held never
+// exceed the budget: the least recently used ones are dropped first.
+class PageCache : public QObject
+{
+    Q_OBJECT
+
+public:
+    // About 115 pages of 201 x 353: the neighbours of a few dozen records.
+    static constexpr qsizetype DefaultBudgetBytes = 32 * 1024 * 1024;
+
+    explicit PageCache(QSize box, qsizetype budgetBytes = DefaultBudgetBytes,
+                       QObject *parent = nullptr);
+    ~PageCache() override;
+
+    // The file at `path` as it is now; invalid when it is not a present file.
+    static PageKey keyFor(const QString &path);
+
+    // The decoded page if it is at hand; a file that could not be decoded is at hand
+    // as a null image, so that it is not decoded again and again.
+    std::optional<QImage> find(const PageKey &key);
+
+    // Replaces what is waiting to be decoded: `now` before anything else, then `ahead`.
+    // Pages no longer wanted are dropped unless their decoding has already started.
+    void setWanted(const QList<PageKey> &now, const QList<PageKey> &ahead);
+
+    QSize box() const { return m_box; }
+    qsizetype budgetBytes() const { return m_pages.maxCost(); }
+    qsizetype usedBytes() const { return m_pages.totalCost(); }
+    // No decoding running or waiting.
+    bool isIdle() const { return m_running.isEmpty() && m_now.isEmpty() && m_ahead.isEmpty(); }
+
+signals:
+    void pageReady(const spartiti::PageKey &key, const QImage &page);
+    void becameIdle();
+
+private:
+    void startWaiting();
+    void finishDecoding(const PageKey &key);
+
+    QSize m_box;
+    QCache<PageKey, QImage> m_pages;
+    QList<PageKey> m_now;
+    QList<PageKey> m_ahead;
+    QHash<PageKey, QFutureWatcher<QImage> *> m_running;
+    // Last, so that it is destroyed first: its destructor waits for the running decodes.
+    QThreadPool m_pool;
+};
+
+// The pages worth decoding ahead of time around record `number`: both pages of the next
+// two records in the direction of travel (`step` > 0 when moving forward) and of the
+// previous one, as far as the files exist and within lowest..highest.
+QList<PageKey> pagesAround(int number, int step, int lowest, int highest);
+
+} // namespace spartiti
