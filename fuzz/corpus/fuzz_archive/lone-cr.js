@@ -1,0 +1,1 @@
+var archivio = ["1","Primo","A","t","1", ];

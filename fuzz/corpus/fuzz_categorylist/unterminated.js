@@ -1,0 +1,23 @@
+var generi = [
+"Genere 1",
+"Genere 2",
+"Genere 3",
+"Genere 4",
+"Genere 5",
+"Genere 6",
+"Genere 7",
+"Genere 8",
+"Genere 9",
+"Genere 10",
+"Genere 11",
+"Genere 12",
+"Genere 13",
+"Genere 14",
+"Genere 15",
+"Genere 16",
+"Genere 17",
+"Genere 18",
+"Genere 19",
+"Genere 20",
+ ];
+"senza fine

@@ -1,0 +1,7 @@
+var archivio = [
+"1",
+"Il "Tramonto", lento",
+"",
+"",
+"0",
+ ];

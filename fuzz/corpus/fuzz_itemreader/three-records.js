@@ -1,0 +1,17 @@
+var archivio = [
+"1",
+"La donna è mobile",
+"Verdi, Giuseppe",
+"opera aria",
+"2",
+"2",
+"  spazi  ",
+"",
+"",
+"0",
+"3",
+"Café € 5 ",
+"Autore",
+"a b c",
+"33",
+ ];

@@ -1,0 +1,7 @@
+var archivio = [
+1,
+Titolo,
+Autore,
+tag,
+3,
+ ];

@@ -1,0 +1,4 @@
+var archivio = [
+"1",
+"Titolo senza fine,
+"",
