@@ -4,6 +4,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListView>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace spartiti {
@@ -14,6 +15,7 @@ void setViewColours(QWidget *view, const QColor &text, const QColor &background)
 {
     QPalette palette = view->palette();
     palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::WindowText, text);   // the tree's branch arrows
     palette.setColor(QPalette::Base, background);
     view->setPalette(palette);
 }
@@ -58,8 +60,15 @@ FolderBrowser::FolderBrowser(QWidget *window)
             &FolderBrowser::fileSelectionChanged);
     connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FolderBrowser::fileSelectionChanged);
+    // The tree fills in and sorts itself after the window is up, which moves the start
+    // folder out of sight; it is brought back until the user scrolls or opens another
+    // folder. Queued, so that the view has laid out the change first.
     connect(m_folderModel, &QFileSystemModel::directoryLoaded, this,
-            &FolderBrowser::keepStartFolderInView);
+            &FolderBrowser::keepStartFolderInView, Qt::QueuedConnection);
+    connect(m_folderModel, &QFileSystemModel::layoutChanged, this,
+            &FolderBrowser::keepStartFolderInView, Qt::QueuedConnection);
+    connect(m_folderList->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &FolderBrowser::stopFollowingStartFolder);
 
     openFolder(m_startFolder);
 }
@@ -69,7 +78,7 @@ void FolderBrowser::openFolder(const QString &path)
     const QModelIndex index = m_folderModel->index(QDir(path).absolutePath());
     m_folderList->setCurrentIndex(index);
     m_folderList->expand(index);
-    m_folderList->scrollTo(index);
+    m_folderList->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void FolderBrowser::setListFonts(const QFont &folderFont, const QFont &fileFont)
@@ -90,6 +99,8 @@ void FolderBrowser::Dir1_Change(const QModelIndex &current)
     if (!current.isValid())
         return;
     m_folder = m_folderModel->filePath(current);
+    if (m_folder != m_startFolder)
+        stopFollowingStartFolder();
     m_fileList->selectionModel()->clear();
     m_fileList->setRootIndex(m_fileModel->setRootPath(m_folder));
 }
@@ -103,15 +114,16 @@ void FolderBrowser::fileSelectionChanged()
     emit fileChosen(m_fileModel->filePath(current));
 }
 
-// The folder tree fills in while the window is already up, which moves the start folder
-// down; keep it in view until the user goes elsewhere.
-void FolderBrowser::keepStartFolderInView(const QString &loadedPath)
+void FolderBrowser::keepStartFolderInView()
 {
-    const QModelIndex current = m_folderList->currentIndex();
-    if (m_folderModel->filePath(current) != m_startFolder)
-        return;
-    if (m_startFolder == loadedPath || m_startFolder.startsWith(loadedPath))
-        m_folderList->scrollTo(current);
+    if (m_followStartFolder)
+        m_folderList->scrollTo(m_folderModel->index(m_startFolder),
+                               QAbstractItemView::PositionAtCenter);
+}
+
+void FolderBrowser::stopFollowingStartFolder()
+{
+    m_followStartFolder = false;
 }
 
 } // namespace spartiti

@@ -44,7 +44,8 @@ signals:
 private:
     void Dir1_Change(const QModelIndex &current);
     void fileSelectionChanged();
-    void keepStartFolderInView(const QString &loadedPath);
+    void keepStartFolderInView();
+    void stopFollowingStartFolder();
 
     QFileSystemModel *m_folderModel;
     QFileSystemModel *m_fileModel;
@@ -52,6 +53,7 @@ private:
     QListView *m_fileList;
     QString m_folder;
     QString m_startFolder;
+    bool m_followStartFolder = true;
 };
 
 } // namespace spartiti

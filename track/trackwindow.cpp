@@ -34,6 +34,18 @@ QLabel *makeLabel(QWidget *window, const QString &name, const QString &text, con
     return label;
 }
 
+// The buttons are small for names like "Musica contemporanea": a caption that does not
+// fit is drawn smaller, down to a legible limit, and the tooltip holds it whole.
+void fitCaption(QPushButton *button)
+{
+    const int room = button->width() - 6;
+    QFont font = button->font();
+    while (QFontMetrics(font).horizontalAdvance(button->text()) > room && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button->setFont(font);
+    button->setToolTip(button->text());
+}
+
 } // namespace
 
 TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
@@ -79,6 +91,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
         auto *button = new QPushButton(m_state.categoryName(k), this);
         button->setObjectName(QStringLiteral("Command3_%1").arg(k));
         button->setGeometry(twipsRect(9000 + 1560 * column, 720 + 480 * row, 1455, 375));
+        fitCaption(button);
         connect(button, &QPushButton::clicked, this, [this, k] { Command3_Click(k); });
         setTabOrder(previous, button);
         previous = button;
