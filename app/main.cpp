@@ -1,6 +1,7 @@
 // Start-up: the editor window loads the archive before it is first shown. If the archive
 // cannot be loaded there is nothing to lose yet: the error is shown and the program ends.
 
+#include "attachmentwindows.h"
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "module1.h"
@@ -21,6 +22,18 @@ int main(int argc, char *argv[])
     spartiti::MessageBoxNotifier notifier;
     spartiti::Form1 form(state, notifier);
     notifier.setParent(&form);
+
+    // The page pickers and the track window, made on first use; an attach to the score
+    // on show appears in the editor at once.
+    spartiti::AttachmentWindows attachments(state, notifier);
+    QObject::connect(&form, &spartiti::Form1::leftPickerRequested, &attachments,
+                     &spartiti::AttachmentWindows::openLeftPicker);
+    QObject::connect(&form, &spartiti::Form1::rightPickerRequested, &attachments,
+                     &spartiti::AttachmentWindows::openRightPicker);
+    QObject::connect(&form, &spartiti::Form1::trackWindowRequested, &attachments,
+                     &spartiti::AttachmentWindows::openTrackWindow);
+    QObject::connect(&attachments, &spartiti::AttachmentWindows::attached, &form,
+                     &spartiti::Form1::refreshAttachments);
 
     if (auto error = form.Form_Load()) {
         notifier.setParent(nullptr);

@@ -128,6 +128,7 @@ void PagePicker::Command1_Click()
 void PagePicker::Command2_Click()
 {
     const int number = m_state.currentNumber();
+    emit aboutToAttach(number);
     if (m_side == Side::Left) {
         bool leftPageWritten = false;
         const auto error = attachLeftPage(m_state, m_chosenPath, &leftPageWritten);

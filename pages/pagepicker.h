@@ -32,6 +32,8 @@ public:
     FolderBrowser *browser() const { return m_browser; }
 
 signals:
+    // An attach to this score is about to be tried.
+    void aboutToAttach(int scoreNumber);
     // Files of this score were written: the editor shows them if it shows the score.
     void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.

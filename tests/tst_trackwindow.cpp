@@ -133,6 +133,14 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
     testsupport::RecordingNotifier notifier;
     AttachmentWindows windows(state, notifier);
     QSignalSpy attached(&windows, &AttachmentWindows::attached);
+    // The editor sets aside what an attach replaces, so it must hear of it before the copy.
+    QStringList events;
+    connect(&windows, &AttachmentWindows::aboutToAttach, this, [&](int number) {
+        events << QStringLiteral("before %1: %2").arg(number).arg(state.catalogue.category(number));
+    });
+    connect(&windows, &AttachmentWindows::attached, this, [&](int number) {
+        events << QStringLiteral("after %1: %2").arg(number).arg(state.catalogue.category(number));
+    });
     TrackWindow *window = open(windows, state);
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n5"));
     browsertesting::clickFile(window->browser(), pickFolder(), QStringLiteral("base.mp3"));
@@ -154,6 +162,7 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
     QCOMPARE(notifier.count(), 0);
     QCOMPARE(attached.size(), 1);
     QCOMPARE(attached.at(0).at(0).toInt(), 7);
+    QCOMPARE(events, (QStringList{"before 7: 0", "after 7: 12"}));
     QVERIFY(!window->isVisible());
 
     // Reopened for another score, the file still chosen goes there at once.

@@ -74,6 +74,7 @@ void AttachmentWindows::openTrackWindow()
         auto *window = new TrackWindow(m_state, m_notifier);
         makeSecondary(window);
         forgetOnDiscard(window, m_trackWindow, this);
+        connect(window, &TrackWindow::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
         connect(window, &TrackWindow::attached, this, &AttachmentWindows::attached);
         m_trackWindow = window;
     }
@@ -86,6 +87,7 @@ PagePicker *AttachmentWindows::createPicker(bool left)
                                   m_state, m_notifier);
     makeSecondary(picker);
     forgetOnDiscard(picker, left ? m_leftPicker : m_rightPicker, this);
+    connect(picker, &PagePicker::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
     connect(picker, &PagePicker::attached, this, &AttachmentWindows::attached);
     return picker;
 }

@@ -35,6 +35,9 @@ public slots:
     void openTrackWindow();
 
 signals:
+    // An attach to this score is about to be tried ("Ok" or a category button): the
+    // editor may set aside what it can replace.
+    void aboutToAttach(int scoreNumber);
     // Files of this score were written (pages or track): the editor shows them if the
     // score is on show.
     void attached(int scoreNumber);

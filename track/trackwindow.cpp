@@ -135,6 +135,7 @@ void TrackWindow::Command1_Click()
 void TrackWindow::Command3_Click(int index)
 {
     const int number = m_state.currentNumber();
+    emit aboutToAttach(number);
     if (const auto error = attachTrack(m_state, m_chosenPath, index)) {
         m_notifier.warn(error->message);
         return;

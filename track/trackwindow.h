@@ -34,6 +34,8 @@ public:
     QPushButton *categoryButton(int k) const;
 
 signals:
+    // An attach to this score is about to be tried.
+    void aboutToAttach(int scoreNumber);
     // The track and category of this score were set.
     void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.
