@@ -39,5 +39,53 @@ package: deps
 package-check: package
 	./packaging/check-deb.sh $(PKGBUILD)/spartiti_*.deb
 
+# The whole test suite once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+# in a build of its own. Leaks inside Qt's plugins and fontconfig are not ours.
+ASANBUILD ?= build-asan
+# Every kill restarts an instrumented helper, so fewer kills here than in `make test`.
+SANITIZE_KILLS ?= 50
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: test-sanitize fuzz
+test-sanitize: deps
+	cmake -S . -B $(ASANBUILD) -DSPARTITI_SANITIZE=ON
+	cmake --build $(ASANBUILD) -j $(JOBS)
+	cd $(ASANBUILD) && QT_QPA_PLATFORM=offscreen SPARTITI_KILLS=$(SANITIZE_KILLS) $(SANITIZER_ENV) \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Runs each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/corpus and
+# keeping what it learns in $(FUZZBUILD)/corpus; a failing input lands in $(FUZZBUILD)/crashes.
+FUZZBUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_itemreader fuzz_archive fuzz_archivewrite fuzz_categorylist
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -DSPARTITI_FUZZ=ON -DSPARTITI_SANITIZE=ON
+	cmake --build $(FUZZBUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@mkdir -p $(FUZZBUILD)/crashes
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZBUILD)/corpus/$$t; \
+	  echo "$$t: $(FUZZ_SECONDS) s"; \
+	  if ! $(SANITIZER_ENV) $(FUZZBUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) \
+	      -print_final_stats=1 -dict=fuzz/archive.dict -artifact_prefix=$(FUZZBUILD)/crashes/$$t- \
+	      $(FUZZBUILD)/corpus/$$t fuzz/corpus/$$t > $(FUZZBUILD)/$$t.log 2>&1; then \
+	    tail -n 60 $(FUZZBUILD)/$$t.log; exit 1; \
+	  fi; \
+	  grep -E 'stat::number_of_executed_units|stat::new_units_added' $(FUZZBUILD)/$$t.log; \
+	done
+
+# The benchmark, in a Release build of its own: one table of medians, then one line
+# "BENCH <name> <value> <unit>" per figure. The workload is made once and kept in
+# $(BENCHBUILD)/workload. BENCH_QUICK=1 runs a short version that only proves it works.
+BENCHBUILD ?= build-bench
+
+.PHONY: bench
+bench: deps
+	cmake -S . -B $(BENCHBUILD) -DCMAKE_BUILD_TYPE=Release -DSPARTITI_BENCH=ON
+	cmake --build $(BENCHBUILD) -j $(JOBS) --target spartiti_bench spartiti
+	QT_QPA_PLATFORM=offscreen BENCH_QUICK=$(BENCH_QUICK) $(BENCHBUILD)/bench/spartiti_bench
+
 clean:
 	rm -rf $(BUILD)

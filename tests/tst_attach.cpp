@@ -16,7 +16,7 @@ using FileMap = QMap<QString, QByteArray>;
 namespace {
 
 const QByteArray placeholderBytes("placeholder page\0\xff", 19);
-const QByteArray chosenBytes("chosen file \0\x01\x80 bytes", 23);
+const QByteArray chosenBytes("chosen file \0\x01\x80 bytes", 22);
 
 // Every file under the working folder with its bytes, to prove what an attach touched.
 FileMap snapshot()
