@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace spartiti {
 
@@ -18,6 +21,21 @@ public:
     virtual void warn(const QString &text) = 0;     // an error the user must know about
     // "Salva" / "Esci senza salvare" / "Annulla".
     virtual Answer askSaveDiscardCancel(const QString &text) = 0;
+
+    // A yes/no question; false unless the user says yes.
+    virtual bool askYesNo(const QString &text) { Q_UNUSED(text); return false; }
+    // A whole number in minimum..maximum, or nothing when the user cancels.
+    virtual std::optional<int> askNumber(const QString &text, int minimum, int maximum, int current)
+    {
+        Q_UNUSED(text); Q_UNUSED(minimum); Q_UNUSED(maximum); Q_UNUSED(current);
+        return std::nullopt;
+    }
+    // One of items (its index), or nothing when the user cancels.
+    virtual std::optional<int> chooseItem(const QString &text, const QStringList &items)
+    {
+        Q_UNUSED(text); Q_UNUSED(items);
+        return std::nullopt;
+    }
 };
 
 } // namespace spartiti

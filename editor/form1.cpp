@@ -1,12 +1,15 @@
 #include "form1.h"
 
 #include "archive.h"
+#include "backups.h"
 #include "module1.h"
 #include "notifier.h"
 #include "scorepaths.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QUndoStack>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,12 +41,19 @@ Form1::Form1(Module1 &state, Notifier &notifier, QWidget *parent)
     , m_notifier(notifier)
 {
     setObjectName(QStringLiteral("Form1"));
+    m_history = new QUndoStack(this);
     buildControls();
+    buildMenus();
+    connect(m_history, &QUndoStack::indexChanged, this, &Form1::updateModified);
     m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The history goes with the window's children, after the members it reports on.
+    disconnect(m_history, nullptr, this, nullptr);
+}
 
 std::optional<Error> Form1::Form_Load()
 {
@@ -59,13 +69,15 @@ std::optional<Error> Form1::Form_Load()
         VScroll1->setValue(std::max(n, 1));
     }
     VScroll1_Change();
-    m_state.setModified(false);
+    m_history->clear();
+    takeSavedSnapshot();
     return std::nullopt;
 }
 
 void Form1::VScroll1_Change()
 {
     const int v = VScroll1->value();
+    ++m_visit;
     try {
         Text1->setText(QString::number(v));
         Text2->setText(m_state.catalogue.title(v));
@@ -135,10 +147,12 @@ void Form1::storeField(QLineEdit *field, int fieldIndex)
     const auto f = Field(fieldIndex);
     try {
         const QString text = field->text();
-        if (m_state.catalogue.value(f, v) == text)
+        const QString before = m_state.catalogue.value(f, v);
+        if (before == text)
             return;
         m_state.catalogue.setValue(f, v, text);
-        m_state.setModified(true);
+        m_history->push(new FieldEditCommand(m_state, *this, v, f, before, text, m_visit));
+        updateModified();
     } catch (const Error &error) {
         m_notifier.warn(error.message);
     }
@@ -175,10 +189,7 @@ void Form1::Command5_Click()
                                 .arg(ScoreCatalogue::MaxArchiveRecords));
             return;
         }
-        catalogue.setScoreCount(count + 1);
-        m_state.setModified(true);
-        VScroll1->setMaximum(std::min<int>(catalogue.scoreCount(), HighestRecord));
-        VScroll1->setValue(catalogue.scoreCount());
+        m_history->push(new NewRecordCommand(m_state, *this, count, VScroll1->maximum(), VScroll1->value()));
     } catch (const Error &error) {
         m_notifier.warn(error.message);
     }
@@ -187,11 +198,16 @@ void Form1::Command5_Click()
 bool Form1::save()
 {
     ScoreCatalogue &catalogue = m_state.catalogue;
+    // The archive about to be replaced is kept first, dated, in spartiti/backup.
+    if (auto error = backups::keep(paths::archive(), QDateTime::currentDateTime())) {
+        m_notifier.warn(error->message);
+        return false;
+    }
     if (auto error = saveArchive(catalogue, paths::archive())) {
         m_notifier.warn(error->message);
         return false;
     }
-    m_state.setModified(false);
+    takeSavedSnapshot();
     const int n = catalogue.scoreCount();
     Label6->setText(countMessage(n, QStringLiteral("spartiti/archivio.js")));
     m_notifier.inform(QStringLiteral("OK!  ") + catalogue.title(n) + QStringLiteral("  è nel tuo database!"));
@@ -257,6 +273,19 @@ void Form1::closeEvent(QCloseEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    const bool isField = watched == Text2 || watched == Text3 || watched == Text4;
+    if (isField && event->type() == QEvent::FocusIn)
+        ++m_visit;
+    // Undo and redo are the session's, across fields and records: a field does not get
+    // to claim the keys for its own undo.
+    if (isField && event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+            || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            event->ignore();
+            return true;
+        }
+    }
     // The wheel moves one record per notch, over the selector and over the pages.
     if (event->type() == QEvent::Wheel && (watched == VScroll1 || watched == Image1 || watched == Image2)) {
         const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "catalogue.h"
+#include "checkwindow.h"
+#include "editcommands.h"
 #include "error.h"
+#include "filestash.h"
 #include "pagecache.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <optional>
@@ -14,6 +19,7 @@ class QPushButton;
 class QScrollBar;
 class QAction;
 class QMenu;
+class QUndoStack;
 
 namespace spartiti {
 
@@ -24,7 +30,7 @@ class Notifier;
 // `VScroll1`; its title, author and tags edited in place; its two pages and the track
 // icon shown from the data folder. Edits go straight into the catalogue and reach the
 // archive only through "Salva Modifiche".
-class Form1 : public QMainWindow
+class Form1 : public QMainWindow, public RecordView
 {
     Q_OBJECT
 
@@ -39,10 +45,26 @@ public:
     // The text shown the last time a field refused a character, for the user's hint.
     QString lastRefusalHint() const { return m_lastRefusalHint; }
 
+    QUndoStack *history() const { return m_history; }
+    CheckWindow *checkWindow() const { return m_checkWindow; }
+
+    // RecordView: how undoing and redoing move the editor.
+    void showRecord(int number) override;
+    void setRecordRange(int maximum) override;
+    void reportUndoError(const QString &message) override;
+
 public slots:
     // Shows the pages and the track icon of scoreNumber anew if it is the score on show,
     // so that an attach is visible at once.
     void refreshAttachments(int scoreNumber);
+
+    // Around an attach from the picker and track windows: the files and the category it
+    // may replace are kept aside first, so that the attach becomes one undoable step.
+    void beginAttach(int scoreNumber);
+    void endAttach(int scoreNumber);
+
+    void checkCatalogue();
+    void restoreBackup();
 
     void VScroll1_Change();
     void Text2_Change();
@@ -66,6 +88,11 @@ protected:
 
 private:
     void buildControls();
+    void buildMenus();
+    // Whether the catalogue differs from what the archive file holds, in what saving writes.
+    void updateModified();
+    void takeSavedSnapshot();
+    void reload();
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
     bool showPage(QLabel *box, const PageKey &key);
@@ -83,6 +110,15 @@ private:
     // The page files the two boxes show or wait for, and the record they belong to.
     std::array<PageKey, 2> m_pagesOnShow;
     int m_recordOnShow = 0;
+
+    QUndoStack *m_history = nullptr;
+    // Typing in one field is one undo step per visit: a visit ends when the focus or the
+    // record changes.
+    int m_visit = 0;
+    ScoreCatalogue m_saved;
+    FileStash m_stash;
+    std::optional<AttachState> m_attachBefore;
+    QPointer<CheckWindow> m_checkWindow;
 
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;

@@ -95,6 +95,7 @@ void Form1::buildControls()
         setColour(field, QPalette::Base, QColor(192, 192, 0));
         auto *validator = new ArchiveTextValidator(field);
         field->setValidator(validator);
+        field->installEventFilter(this);
         connect(validator, &ArchiveTextValidator::refused, field,
                 [this, field](const QString &refused) { showRefusal(field, refused); });
     }

@@ -1,6 +1,7 @@
 #include "messageboxnotifier.h"
 
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -31,6 +32,34 @@ Notifier::Answer MessageBoxNotifier::askSaveDiscardCancel(const QString &text)
     if (box.clickedButton() == discard)
         return Answer::Discard;
     return Answer::Cancel;
+}
+
+bool MessageBoxNotifier::askYesNo(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::NoButton, m_parent);
+    QPushButton *yes = box.addButton(QStringLiteral("Sì"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+std::optional<int> MessageBoxNotifier::askNumber(const QString &text, int minimum, int maximum, int current)
+{
+    bool ok = false;
+    const int value = QInputDialog::getInt(m_parent, QGuiApplication::applicationDisplayName(), text, current,
+                                           minimum, maximum, 1, &ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+std::optional<int> MessageBoxNotifier::chooseItem(const QString &text, const QStringList &items)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(m_parent, QGuiApplication::applicationDisplayName(), text,
+                                                 items, 0, false, &ok);
+    return ok ? std::optional<int>(int(items.indexOf(chosen))) : std::nullopt;
 }
 
 } // namespace spartiti

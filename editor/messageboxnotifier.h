@@ -17,6 +17,9 @@ public:
     void inform(const QString &text) override;
     void warn(const QString &text) override;
     Answer askSaveDiscardCancel(const QString &text) override;
+    bool askYesNo(const QString &text) override;
+    std::optional<int> askNumber(const QString &text, int minimum, int maximum, int current) override;
+    std::optional<int> chooseItem(const QString &text, const QStringList &items) override;
 
 private:
     QWidget *m_parent;

@@ -94,6 +94,24 @@ public:
         asked.append(text);
         return nextAnswer;
     }
+    bool yes = false;
+    std::optional<int> number;
+    std::optional<int> choice;
+    bool askYesNo(const QString &text) override
+    {
+        asked.append(text);
+        return yes;
+    }
+    std::optional<int> askNumber(const QString &text, int, int, int) override
+    {
+        asked.append(text);
+        return number;
+    }
+    std::optional<int> chooseItem(const QString &text, const QStringList &) override
+    {
+        asked.append(text);
+        return choice;
+    }
     int count() const { return int(informed.size() + warned.size() + asked.size()); }
 };
 

@@ -1,0 +1,44 @@
+#include "filestash.h"
+
+#include "atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace spartiti {
+
+FileStash::FileStash()
+    : m_dir(QDir(QDir::tempPath()).filePath(QStringLiteral("spartiti-annulla-XXXXXX")))
+{
+}
+
+std::optional<Error> FileStash::capture(const QString &path, FileState &state)
+{
+    state = FileState{path, false, QString()};
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    if (!m_dir.isValid())
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella temporanea per "
+                                                     "annullare le modifiche.")};
+    const QString copy = m_dir.filePath(QString::number(++m_next));
+    if (auto error = copyFileAtomically(path, copy))
+        return error;
+    state.existed = true;
+    state.keptCopy = copy;
+    return std::nullopt;
+}
+
+std::optional<Error> FileStash::restore(const FileState &state)
+{
+    if (state.existed)
+        return copyFileAtomically(state.keptCopy, state.path);
+    const QFileInfo info(state.path);
+    if ((info.exists() || info.isSymLink()) && !info.isDir() && !QFile::remove(state.path))
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile rimuovere \"%1\".")
+                                          .arg(QDir::toNativeSeparators(state.path))};
+    return std::nullopt;
+}
+
+} // namespace spartiti

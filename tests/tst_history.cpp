@@ -1,0 +1,245 @@
+#include "backups.h"
+#include "checkwindow.h"
+#include "form1.h"
+#include "module1.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <memory>
+
+using namespace spartiti;
+using testsupport::archiveBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+struct Editor
+{
+    testsupport::WorkingFolder folder;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    std::unique_ptr<Form1> form;
+
+    explicit Editor(int records)
+    {
+        writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(records)));
+        form = std::make_unique<Form1>(state, notifier);
+        if (auto error = form->Form_Load())
+            qWarning() << error->message;
+        form->show();
+    }
+    ~Editor() { form->hide(); }
+    QScrollBar *selector() { return form->findChild<QScrollBar *>(QStringLiteral("VScroll1")); }
+    QLineEdit *field(const char *name) { return form->findChild<QLineEdit *>(QLatin1String(name)); }
+    void type(const char *name, const QString &text)
+    {
+        QLineEdit *edit = field(name);
+        edit->setFocus();
+        QApplication::sendEvent(edit, new QFocusEvent(QEvent::FocusIn));
+        QTest::keyClicks(edit, text);
+    }
+    void undo() { form->history()->undo(); }
+    void redo() { form->history()->redo(); }
+};
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void fieldEditsAcrossRecords();
+    void undoBackToSavedStateIsNotUnsaved();
+    void newRecordUndo();
+    void attachUndoRestoresFilesAndCategory();
+    void undoKeyInAFieldIsTheSessions();
+    void savesKeepDatedBackups();
+    void restoreBackupReloads();
+    void checkWindowGoesToScore();
+};
+
+void TestHistory::cleanup()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
+void TestHistory::fieldEditsAcrossRecords()
+{
+    Editor e(6);
+    e.selector()->setValue(2);
+    e.type("Text2", QStringLiteral(" bis"));   // one step, though several keys
+    e.selector()->setValue(5);
+    e.field("Text3")->clear();
+    QCOMPARE(e.form->history()->count(), 2);
+
+    e.undo();
+    QCOMPARE(e.selector()->value(), 5);
+    QCOMPARE(e.state.catalogue.author(5), QStringLiteral("Autore 5"));
+    QCOMPARE(e.field("Text3")->text(), QStringLiteral("Autore 5"));
+    e.undo();
+    QCOMPARE(e.selector()->value(), 2);
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2"));
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 2"));
+    QCOMPARE(e.form->history()->count(), 2);   // the display wrote back, no new step
+
+    e.redo();
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2 bis"));
+    e.redo();
+    QCOMPARE(e.selector()->value(), 5);
+    QVERIFY(e.state.catalogue.author(5).isEmpty());
+}
+
+void TestHistory::undoBackToSavedStateIsNotUnsaved()
+{
+    Editor e(3);
+    const QByteArray original = readFile(paths::archive());
+    e.type("Text2", QStringLiteral("!"));
+    QVERIFY(e.state.isModified());
+    e.undo();
+    QVERIFY(!e.state.isModified());
+
+    e.redo();
+    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(!e.state.isModified());
+    const QByteArray saved = readFile(paths::archive());
+    QVERIFY(saved != original);
+    e.undo();   // the file changes only at the next save
+    QVERIFY(e.state.isModified());
+    QCOMPARE(readFile(paths::archive()), saved);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(readFile(paths::archive()), original);
+
+    // Typing into the empty record past the last changes nothing that saving writes.
+    e.selector()->setValue(4);
+    e.type("Text2", QStringLiteral("x"));
+    QVERIFY(!e.state.isModified());
+}
+
+void TestHistory::newRecordUndo()
+{
+    Editor e(3);
+    e.form->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    QCOMPARE(e.state.catalogue.scoreCount(), 4);
+    QCOMPARE(e.selector()->maximum(), 4);
+    QVERIFY(e.state.isModified());
+    e.undo();
+    QCOMPARE(e.state.catalogue.scoreCount(), 3);
+    QCOMPARE(e.selector()->value(), 3);
+    QCOMPARE(e.selector()->maximum(), 4);
+    QVERIFY(!e.state.isModified());
+    e.redo();
+    QCOMPARE(e.state.catalogue.scoreCount(), 4);
+    QCOMPARE(e.selector()->value(), 4);
+}
+
+void TestHistory::attachUndoRestoresFilesAndCategory()
+{
+    Editor e(4);
+    writeFile(paths::leftPage(3), "old left");
+    e.selector()->setValue(1);
+
+    // What the track window and the left picker do, between the two notifications.
+    e.form->beginAttach(3);
+    writeFile(paths::leftPage(3), "new left");
+    writeFile(paths::rightPage(3), "placeholder");
+    writeFile(paths::track(3), "track");
+    e.state.catalogue.setValue(ScoreCatalogue::Field::Category, 3, QStringLiteral("7"));
+    e.form->endAttach(3);
+    QVERIFY(e.state.isModified());
+
+    e.undo();
+    QCOMPARE(e.selector()->value(), 3);
+    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("old left"));
+    QVERIFY(!QFileInfo::exists(paths::rightPage(3)));
+    QVERIFY(!QFileInfo::exists(paths::track(3)));
+    QCOMPARE(e.state.catalogue.category(3), QStringLiteral("3"));
+    QVERIFY(!e.state.isModified());
+
+    e.redo();
+    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("new left"));
+    QCOMPARE(readFile(paths::track(3)), QByteArray("track"));
+    QCOMPARE(e.state.catalogue.category(3), QStringLiteral("7"));
+}
+
+void TestHistory::undoKeyInAFieldIsTheSessions()
+{
+    Editor e(2);
+    e.selector()->setValue(1);
+    e.type("Text4", QStringLiteral(" extra"));
+    e.selector()->setValue(2);
+    e.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(e.form.get()));
+    QLineEdit *title = e.field("Text2");
+    title->setFocus();
+    QTest::keySequence(title, QKeySequence::Undo);
+    QCOMPARE(e.state.catalogue.tags(1), QStringLiteral("tag uno"));
+    QCOMPARE(e.selector()->value(), 1);
+}
+
+void TestHistory::savesKeepDatedBackups()
+{
+    Editor e(2);
+    const QByteArray original = readFile(paths::archive());
+    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
+    e.type("Text2", QStringLiteral("!"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    const QStringList kept = backups::list(paths::archive());
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(QFileInfo(kept.first()).fileName().contains(
+        QRegularExpression(QStringLiteral("^archivio-\\d{8}-\\d{6}(-\\d+)?\\.js$"))));
+    QCOMPARE(readFile(kept.first()), original);
+}
+
+void TestHistory::restoreBackupReloads()
+{
+    Editor e(2);
+    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
+    e.type("Text2", QStringLiteral("!"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
+
+    e.notifier.choice = 0;
+    e.notifier.yes = false;
+    e.form->restoreBackup();
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));   // said no
+    e.notifier.yes = true;
+    e.form->restoreBackup();
+    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2"));
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 2"));
+    QVERIFY(!e.state.isModified());
+    QCOMPARE(backups::list(paths::archive()).size(), 2);   // the replaced archive is kept too
+}
+
+void TestHistory::checkWindowGoesToScore()
+{
+    Editor e(3);
+    e.form->findChild<QLineEdit *>(QStringLiteral("Text2"));
+    e.selector()->setValue(2);
+    e.field("Text2")->clear();
+    writeFile(paths::rightPage(1), "R");
+    e.selector()->setValue(3);
+    e.form->checkCatalogue();
+    CheckWindow *window = e.form->checkWindow();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->rowCount(), 2);
+    QCOMPARE(window->scoreOfRow(0), 1);
+    QCOMPARE(window->scoreOfRow(1), 2);
+    emit window->goToScore(2);
+    QCOMPARE(e.selector()->value(), 2);
+    window->hide();
+}
+
+QTEST_MAIN(TestHistory)
+#include "tst_history.moc"
