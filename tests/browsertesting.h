@@ -1,41 +1,18 @@
 #pragma once
 
 // Helpers for the window tests: choosing a file in a FolderBrowser the way a user does,
-// and listing the files of the working folder to see what an attach touched.
+// and the windows left open.
 
+#include "filesnapshot.h"
 #include "folderbrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QListView>
-#include <QMap>
 #include <QtTest>
 
 namespace browsertesting {
-
-using FileMap = QMap<QString, QByteArray>;
-
-// Every file under the working folder with its bytes.
-inline FileMap snapshot()
-{
-    FileMap files;
-    const QDir root(QDir::currentPath());
-    const auto filters = QDir::Files | QDir::Hidden | QDir::System | QDir::AllDirs
-                         | QDir::NoDotAndDotDot;
-    QList<QFileInfo> pending = root.entryInfoList(filters);
-    while (!pending.isEmpty()) {
-        const QFileInfo info = pending.takeFirst();
-        if (info.isDir()) {
-            pending.append(QDir(info.filePath()).entryInfoList(filters));
-        } else {
-            QFile file(info.filePath());
-            file.open(QIODevice::ReadOnly);
-            files.insert(root.relativeFilePath(info.filePath()), file.readAll());
-        }
-    }
-    return files;
-}
 
 inline QStringList visibleTopLevels()
 {

@@ -1,4 +1,5 @@
 #include "attach.h"
+#include "filesnapshot.h"
 #include "module1.h"
 #include "scorepaths.h"
 #include "testsupport.h"
@@ -11,33 +12,14 @@ using namespace spartiti;
 using testsupport::readFile;
 using testsupport::writeFile;
 
-using FileMap = QMap<QString, QByteArray>;
+using filesnapshot::FileMap;
+using filesnapshot::snapshot;
+using filesnapshot::snapshotWith;
 
 namespace {
 
 const QByteArray placeholderBytes("placeholder page\0\xff", 19);
 const QByteArray chosenBytes("chosen file \0\x01\x80 bytes", 22);
-
-// Every file under the working folder with its bytes, to prove what an attach touched.
-FileMap snapshot()
-{
-    FileMap files;
-    QDir root(QDir::currentPath());
-    const auto entries = root.entryInfoList(QDir::Files | QDir::Hidden | QDir::System
-                                                | QDir::AllDirs | QDir::NoDotAndDotDot);
-    QList<QFileInfo> pending(entries.begin(), entries.end());
-    while (!pending.isEmpty()) {
-        const QFileInfo info = pending.takeFirst();
-        if (info.isDir()) {
-            const auto more = QDir(info.filePath()).entryInfoList(
-                QDir::Files | QDir::Hidden | QDir::System | QDir::AllDirs | QDir::NoDotAndDotDot);
-            pending.append(more);
-        } else {
-            files.insert(root.relativeFilePath(info.filePath()), readFile(info.filePath()));
-        }
-    }
-    return files;
-}
 
 // A data folder with a placeholder, one existing page pair and track for score 12, and
 // a chosen file outside the data folder.
@@ -103,9 +85,7 @@ void TestAttach::writesExactlyTheScoresFiles()
     makeData();
     Module1 state;
     state.setCurrentNumber(score);
-    FileMap expected = snapshot();
-    for (auto it = written.cbegin(); it != written.cend(); ++it)
-        expected.insert(it.key(), it.value());
+    const FileMap expected = snapshotWith(written);
 
     std::optional<Error> error;
     if (kind == "left")
@@ -205,9 +185,7 @@ void TestAttach::failedCopyStopsInOrder()
         QVERIFY(QDir().mkdir(removed));
     Module1 state;
     state.setCurrentNumber(12);
-    FileMap expected = snapshot();
-    for (auto it = written.cbegin(); it != written.cend(); ++it)
-        expected.insert(it.key(), it.value());
+    const FileMap expected = snapshotWith(written);
 
     std::optional<Error> error;
     if (kind == "left")

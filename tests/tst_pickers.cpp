@@ -12,8 +12,9 @@
 #include <QtTest>
 
 using namespace spartiti;
-using browsertesting::FileMap;
-using browsertesting::snapshot;
+using filesnapshot::FileMap;
+using filesnapshot::snapshot;
+using filesnapshot::snapshotWith;
 using browsertesting::visibleTopLevels;
 using testsupport::writeFile;
 
@@ -114,9 +115,7 @@ void TestPickers::okWritesThePages()
     QCOMPARE(picker->chosenPath(), chosen);
     QCOMPARE(label(picker, "Label1"), QDir::toNativeSeparators(chosen));
 
-    FileMap expected = snapshot();
-    for (auto it = written.cbegin(); it != written.cend(); ++it)
-        expected.insert(it.key(), it.value());
+    const FileMap expected = snapshotWith(written);
     click(picker, "Command2");
     QCOMPARE(snapshot(), expected);
     QCOMPARE(notifier.informed, QStringList{success});
@@ -167,9 +166,7 @@ void TestPickers::failureWarnsAndKeepsTheWindow()
         browsertesting::clickFile(picker->browser(), pickFolder(), QStringLiteral("scelto.jpg"));
     if (!removeFirst.isEmpty())
         QVERIFY(QFile::remove(removeFirst));
-    FileMap expected = snapshot();
-    for (auto it = written.cbegin(); it != written.cend(); ++it)
-        expected.insert(it.key(), it.value());
+    const FileMap expected = snapshotWith(written);
 
     click(picker, "Command2");
     QCOMPARE(snapshot(), expected);

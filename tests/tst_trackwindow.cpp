@@ -11,8 +11,9 @@
 #include <QtTest>
 
 using namespace spartiti;
-using browsertesting::FileMap;
-using browsertesting::snapshot;
+using filesnapshot::FileMap;
+using filesnapshot::snapshot;
+using filesnapshot::snapshotWith;
 using browsertesting::visibleTopLevels;
 using testsupport::writeFile;
 
@@ -151,8 +152,7 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
     // track and the category under 7, the score on show.
     state.setCurrentNumber(7);
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n7"));
-    FileMap expected = snapshot();
-    expected.insert(QStringLiteral("spartiti/audio/7.mp3"), trackBytes);
+    const FileMap expected = snapshotWith({{"spartiti/audio/7.mp3", trackBytes}});
     QTest::mouseClick(window->categoryButton(12), Qt::LeftButton);
 
     QCOMPARE(snapshot(), expected);
