@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "module1.h"
+#include "startupprobe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 
 int main(int argc, char *argv[])
 {
+    spartiti::StartupProbe probe;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("spartiti"));
     QApplication::setApplicationDisplayName(QStringLiteral("Archivio Spartiti"));
@@ -43,6 +45,7 @@ int main(int argc, char *argv[])
                             .arg(QDir::toNativeSeparators(QDir::currentPath())));
         return 1;
     }
+    probe.watch(&form);
     form.show();
     return app.exec();
 }

@@ -11,7 +11,7 @@ packages=(
   qt6-image-formats-plugins qt6-qpa-plugins libjpeg62-turbo-dev
   fonts-dejavu-core
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick time
   appstream dpkg-dev file desktop-file-utils
 )
 

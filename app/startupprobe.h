@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+class QWidget;
+
+namespace spartiti {
+
+// Measures start-up for the benchmark: with SPARTITI_STARTUP_PROBE=1 in the environment
+// it prints the milliseconds from its construction, first thing in main, to the first
+// paint of the watched window, and then ends the program. Otherwise it does nothing.
+class StartupProbe : public QObject
+{
+    Q_OBJECT
+
+public:
+    StartupProbe();
+
+    void watch(QWidget *window);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QElapsedTimer m_clock;
+    bool m_reported = false;
+};
+
+} // namespace spartiti
