@@ -5,6 +5,7 @@
 #include "module1.h"
 #include "notifier.h"
 #include "scorepaths.h"
+#include "trackplayer.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -39,11 +40,13 @@ Form1::Form1(Module1 &state, Notifier &notifier, QWidget *parent)
     : QMainWindow(parent)
     , m_state(state)
     , m_notifier(notifier)
+    , m_search(state.catalogue)
 {
     setObjectName(QStringLiteral("Form1"));
     m_history = new QUndoStack(this);
     buildControls();
     buildMenus();
+    buildNavigation();
     connect(m_history, &QUndoStack::indexChanged, this, &Form1::updateModified);
     m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
@@ -78,6 +81,9 @@ void Form1::VScroll1_Change()
 {
     const int v = VScroll1->value();
     ++m_visit;
+    // A track plays only for the record it belongs to.
+    if (m_player && m_player->isPlaying())
+        m_player->stop();
     try {
         Text1->setText(QString::number(v));
         Text2->setText(m_state.catalogue.title(v));
@@ -276,17 +282,25 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     const bool isField = watched == Text2 || watched == Text3 || watched == Text4;
     if (isField && event->type() == QEvent::FocusIn)
         ++m_visit;
-    // Undo and redo are the session's, across fields and records: a field does not get
-    // to claim the keys for its own undo.
+    // Undo and redo are the session's, across fields and records, and Ctrl+Home and
+    // Ctrl+End move through the records: a field does not get to claim these keys (in a
+    // single line, Home and End already do what their Ctrl forms would).
     if (isField && event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
+        const QKeyCombination combination = key->keyCombination();
         if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
-            || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            || combination == QKeyCombination(Qt::CTRL, Qt::Key_Y)
+            || combination == QKeyCombination(Qt::CTRL, Qt::Key_Home)
+            || combination == QKeyCombination(Qt::CTRL, Qt::Key_End)) {
             event->ignore();
             return true;
         }
     }
     // The wheel moves one record per notch, over the selector and over the pages.
+    if (watched == Picture1 && event->type() == QEvent::MouseButtonPress) {
+        togglePlayback();
+        return true;
+    }
     if (event->type() == QEvent::Wheel && (watched == VScroll1 || watched == Image1 || watched == Image2)) {
         const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
         if (delta != 0)

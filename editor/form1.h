@@ -6,6 +6,7 @@
 #include "error.h"
 #include "filestash.h"
 #include "pagecache.h"
+#include "search.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -19,12 +20,16 @@ class QPushButton;
 class QScrollBar;
 class QAction;
 class QMenu;
+class QCompleter;
+class QModelIndex;
+class QStandardItemModel;
 class QUndoStack;
 
 namespace spartiti {
 
 class Module1;
 class Notifier;
+class TrackPlayer;
 
 // The editor's main window: one score at a time, chosen with the record selector
 // `VScroll1`; its title, author and tags edited in place; its two pages and the track
@@ -47,6 +52,12 @@ public:
 
     QUndoStack *history() const { return m_history; }
     CheckWindow *checkWindow() const { return m_checkWindow; }
+    QLineEdit *searchField() const { return m_searchField; }
+    // The numbers the search list offers now.
+    QList<int> searchMatches() const;
+
+    // The player of backing tracks; without one the track icon only shows.
+    void setTrackPlayer(TrackPlayer *player);
 
     // RecordView: how undoing and redoing move the editor.
     void showRecord(int number) override;
@@ -65,6 +76,14 @@ public slots:
 
     void checkCatalogue();
     void restoreBackup();
+
+    // The track icon: play the score's track, or stop it when it plays.
+    void togglePlayback();
+    void focusSearch();
+    void goToNumber();
+    void moveBy(int records);
+    void goToFirst();
+    void goToLast();
 
     void VScroll1_Change();
     void Text2_Change();
@@ -89,6 +108,9 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildNavigation();
+    void searchEdited(const QString &text);
+    void searchChosen(const QModelIndex &index);
     // Whether the catalogue differs from what the archive file holds, in what saving writes.
     void updateModified();
     void takeSavedSnapshot();
@@ -119,6 +141,12 @@ private:
     FileStash m_stash;
     std::optional<AttachState> m_attachBefore;
     QPointer<CheckWindow> m_checkWindow;
+
+    ScoreSearch m_search;
+    QLineEdit *m_searchField = nullptr;
+    QCompleter *m_completer = nullptr;
+    QStandardItemModel *m_matches = nullptr;
+    TrackPlayer *m_player = nullptr;
 
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;

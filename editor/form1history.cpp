@@ -80,6 +80,7 @@ void Form1::takeSavedSnapshot()
 
 void Form1::updateModified()
 {
+    m_search.invalidate();
     const ScoreCatalogue &now = m_state.catalogue;
     bool differs = now.scoreCount() != m_saved.scoreCount();
     for (int k = 1; !differs && k <= std::min<int>(now.scoreCount(), ScoreCatalogue::SlotCount - 1); ++k) {

@@ -142,6 +142,9 @@ void Form1::buildControls()
     Picture1->setPixmap(QPixmap(QStringLiteral(":/icons/track.png")));
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setVisible(false);
+    Picture1->installEventFilter(this);
+    Picture1->setCursor(Qt::PointingHandCursor);
+    Picture1->setToolTip(QStringLiteral("Fai clic per ascoltare la base; un altro clic la ferma"));
     Image1 = place<QLabel>(c, "Image1", twips(9240, 120, 3015, 5295), 0);
     Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
     for (QLabel *image : {Image1, Image2}) {

@@ -43,7 +43,8 @@ struct Editor
     {
         QLineEdit *edit = field(name);
         edit->setFocus();
-        QApplication::sendEvent(edit, new QFocusEvent(QEvent::FocusIn));
+        QFocusEvent focusIn(QEvent::FocusIn);   // sendEvent does not take ownership
+        QApplication::sendEvent(edit, &focusIn);
         QTest::keyClicks(edit, text);
     }
     void undo() { form->history()->undo(); }

@@ -1,0 +1,167 @@
+// Finding and reaching scores: the search field with its list of matches, the keys that
+// move the selector, and the backing track played from the track icon.
+
+#include "form1.h"
+#include "module1.h"
+#include "notifier.h"
+#include "scorepaths.h"
+#include "trackplayer.h"
+
+#include <QAction>
+#include <QCompleter>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStandardItemModel>
+
+#include <algorithm>
+
+namespace spartiti {
+
+namespace {
+
+constexpr int NumberRole = Qt::UserRole + 1;
+constexpr int QueryRole = Qt::UserRole + 2;
+constexpr int RecordsPerPage = 10;
+
+} // namespace
+
+void Form1::buildNavigation()
+{
+    // The search field sits in the menu bar's free corner, above the record area,
+    // leaving every control of the window where it was.
+    m_searchField = new QLineEdit(this);
+    m_searchField->setObjectName(QStringLiteral("cerca"));
+    m_searchField->setPlaceholderText(QStringLiteral("Cerca titolo, autore, tag (Ctrl+F)"));
+    m_searchField->setClearButtonEnabled(true);
+    m_searchField->setMinimumWidth(320);
+    menuBar()->setCornerWidget(m_searchField, Qt::TopRightCorner);
+
+    m_matches = new QStandardItemModel(this);
+    m_completer = new QCompleter(m_matches, this);
+    m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    // Choosing a match leaves the query in the field, not the match's text.
+    m_completer->setCompletionRole(QueryRole);
+    m_completer->setMaxVisibleItems(12);
+    m_searchField->setCompleter(m_completer);
+    connect(m_searchField, &QLineEdit::textEdited, this, &Form1::searchEdited);
+    connect(m_completer, qOverload<const QModelIndex &>(&QCompleter::activated), this, &Form1::searchChosen);
+    connect(m_searchField, &QLineEdit::returnPressed, this, [this] {
+        if (m_matches->rowCount() > 0)
+            showRecord(m_matches->item(0)->data(NumberRole).toInt());
+    });
+
+    QMenu *vai = menuBar()->addMenu(QStringLiteral("&Vai"));
+    vai->setObjectName(QStringLiteral("vai"));
+    vai->addAction(QStringLiteral("Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
+    vai->addAction(QStringLiteral("Vai allo spartito numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
+                   &Form1::goToNumber);
+    vai->addSeparator();
+    vai->addAction(QStringLiteral("Dieci spartiti indietro"), QKeySequence(Qt::Key_PageUp), this,
+                   [this] { moveBy(-RecordsPerPage); });
+    vai->addAction(QStringLiteral("Dieci spartiti avanti"), QKeySequence(Qt::Key_PageDown), this,
+                   [this] { moveBy(RecordsPerPage); });
+    vai->addAction(QStringLiteral("Primo spartito"), QKeySequence(Qt::CTRL | Qt::Key_Home), this, &Form1::goToFirst);
+    vai->addAction(QStringLiteral("Ultimo spartito"), QKeySequence(Qt::CTRL | Qt::Key_End), this, &Form1::goToLast);
+
+    auto *saveAction = new QAction(QStringLiteral("Salva Modifiche"), this);
+    saveAction->setObjectName(QStringLiteral("salva"));
+    saveAction->setShortcut(QKeySequence::Save);
+    connect(saveAction, &QAction::triggered, this, &Form1::Command1_Click);
+    if (QMenu *modifica = menuBar()->findChild<QMenu *>(QStringLiteral("modifica")))
+        modifica->insertAction(modifica->actions().value(0), saveAction);
+    else
+        addAction(saveAction);
+}
+
+void Form1::searchEdited(const QString &text)
+{
+    m_matches->clear();
+    const QList<int> found = m_search.find(text);
+    for (const int number : found) {
+        const ScoreCatalogue &catalogue = m_state.catalogue;
+        auto *item = new QStandardItem(QStringLiteral("%1  %2 — %3")
+                                           .arg(number)
+                                           .arg(catalogue.title(number), catalogue.author(number)));
+        item->setData(number, NumberRole);
+        item->setData(text, QueryRole);
+        m_matches->appendRow(item);
+    }
+    if (found.isEmpty() && !text.trimmed().isEmpty()) {
+        auto *item = new QStandardItem(QStringLiteral("Nessuno spartito trovato"));
+        item->setData(0, NumberRole);
+        item->setData(text, QueryRole);
+        item->setEnabled(false);
+        m_matches->appendRow(item);
+    }
+    if (m_matches->rowCount() > 0)
+        m_completer->complete();
+}
+
+void Form1::searchChosen(const QModelIndex &index)
+{
+    const int number = index.data(NumberRole).toInt();
+    if (number > 0)
+        showRecord(number);
+}
+
+QList<int> Form1::searchMatches() const
+{
+    QList<int> numbers;
+    for (int row = 0; row < m_matches->rowCount(); ++row) {
+        if (const int number = m_matches->item(row)->data(NumberRole).toInt())
+            numbers.append(number);
+    }
+    return numbers;
+}
+
+void Form1::focusSearch()
+{
+    m_searchField->setFocus(Qt::ShortcutFocusReason);
+    m_searchField->selectAll();
+}
+
+void Form1::goToNumber()
+{
+    const auto number = m_notifier.askNumber(QStringLiteral("Vai allo spartito numero:"), VScroll1->minimum(),
+                                             VScroll1->maximum(), VScroll1->value());
+    if (number)
+        showRecord(*number);
+}
+
+void Form1::moveBy(int records)
+{
+    VScroll1->setValue(std::clamp(VScroll1->value() + records, VScroll1->minimum(), VScroll1->maximum()));
+}
+
+void Form1::goToFirst()
+{
+    VScroll1->setValue(VScroll1->minimum());
+}
+
+void Form1::goToLast()
+{
+    VScroll1->setValue(VScroll1->maximum());
+}
+
+void Form1::setTrackPlayer(TrackPlayer *player)
+{
+    m_player = player;
+    if (m_player)
+        connect(m_player, &TrackPlayer::failed, this, [this](const QString &message) { m_notifier.warn(message); });
+}
+
+void Form1::togglePlayback()
+{
+    if (!m_player)
+        return;
+    if (m_player->isPlaying()) {
+        m_player->stop();
+        return;
+    }
+    const QString track = paths::track(VScroll1->value());
+    if (paths::isPresentFile(track))
+        m_player->play(track);
+}
+
+} // namespace spartiti

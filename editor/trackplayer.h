@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+namespace spartiti {
+
+// Plays a score's backing track on request. The editor talks to this interface, so that
+// tests can follow play, stop and failures without a sound device.
+class TrackPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual void play(const QString &path) = 0;
+    virtual void stop() = 0;
+    virtual bool isPlaying() const = 0;
+
+signals:
+    void playingChanged(bool playing);
+    // A short explanation in Italian of why the track cannot be played.
+    void failed(const QString &message);
+};
+
+// The real player, on Qt Multimedia (GStreamer on Linux).
+class MediaTrackPlayer : public TrackPlayer
+{
+    Q_OBJECT
+
+public:
+    explicit MediaTrackPlayer(QObject *parent = nullptr);
+
+    void play(const QString &path) override;
+    void stop() override;
+    bool isPlaying() const override;
+
+private:
+    void reportError();
+
+    QMediaPlayer *m_player;
+    QAudioOutput *m_output;
+    bool m_playing = false;
+};
+
+} // namespace spartiti
