@@ -6,6 +6,7 @@
 #include "messageboxnotifier.h"
 #include "module1.h"
 #include "startupprobe.h"
+#include "trackplayer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,14 +20,17 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Archivio Spartiti"));
     QApplication::setApplicationVersion(QStringLiteral("3.01"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/spartiti-256.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.spartiti.Spartiti"));
 
     spartiti::Module1 state;
     spartiti::MessageBoxNotifier notifier;
     spartiti::Form1 form(state, notifier);
     notifier.setParent(&form);
+    spartiti::MediaTrackPlayer player;
+    form.setTrackPlayer(&player);
 
-    // The page pickers and the track window, made on first use; an attach to the score
-    // on show appears in the editor at once.
+    // The page pickers and the track window, made on first use. The editor keeps aside
+    // what an attach replaces, so that it can be undone, and shows the result at once.
     spartiti::AttachmentWindows attachments(state, notifier);
     QObject::connect(&form, &spartiti::Form1::leftPickerRequested, &attachments,
                      &spartiti::AttachmentWindows::openLeftPicker);
@@ -34,8 +38,9 @@ int main(int argc, char *argv[])
                      &spartiti::AttachmentWindows::openRightPicker);
     QObject::connect(&form, &spartiti::Form1::trackWindowRequested, &attachments,
                      &spartiti::AttachmentWindows::openTrackWindow);
-    QObject::connect(&attachments, &spartiti::AttachmentWindows::attached, &form,
-                     &spartiti::Form1::refreshAttachments);
+    QObject::connect(&attachments, &spartiti::AttachmentWindows::aboutToAttach, &form,
+                     &spartiti::Form1::beginAttach);
+    QObject::connect(&attachments, &spartiti::AttachmentWindows::attached, &form, &spartiti::Form1::endAttach);
 
     if (auto error = form.Form_Load()) {
         notifier.setParent(nullptr);

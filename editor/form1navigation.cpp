@@ -35,6 +35,8 @@ void Form1::buildNavigation()
     m_searchField->setPlaceholderText(QStringLiteral("Cerca titolo, autore, tag (Ctrl+F)"));
     m_searchField->setClearButtonEnabled(true);
     m_searchField->setMinimumWidth(320);
+    // No taller than the menu titles, so the record area keeps its place.
+    m_searchField->setFixedHeight(menuBar()->fontMetrics().height() + 4);
     menuBar()->setCornerWidget(m_searchField, Qt::TopRightCorner);
 
     m_matches = new QStandardItemModel(this);
