@@ -62,6 +62,8 @@ void PageCache::setWanted(const QList<PageKey> &now, const QList<PageKey> &ahead
     };
     m_now = needed(now);
     m_ahead = needed(ahead);
+    for (auto it = m_running.begin(); it != m_running.end(); ++it)
+        it->wantedNow = now.contains(it.key());
     m_ahead.removeIf([this](const PageKey &key) { return m_now.contains(key); });
     startWaiting();
     if (isIdle())
@@ -70,12 +72,21 @@ void PageCache::setWanted(const QList<PageKey> &now, const QList<PageKey> &ahead
 
 void PageCache::startWaiting()
 {
-    while (m_running.size() < m_pool.maxThreadCount() && !(m_now.isEmpty() && m_ahead.isEmpty())) {
-        const PageKey key = m_now.isEmpty() ? m_ahead.takeFirst() : m_now.takeFirst();
+    // Pages wanted ahead of time wait until the pages wanted now are done: on a busy
+    // machine they would otherwise take the processor from the page the user waits for.
+    const auto decodingNow = [this] {
+        return std::any_of(m_running.cbegin(), m_running.cend(),
+                           [](const Decoding &decoding) { return decoding.wantedNow; });
+    };
+    while (m_running.size() < m_pool.maxThreadCount()) {
+        const bool now = !m_now.isEmpty();
+        if (!now && (m_ahead.isEmpty() || decodingNow()))
+            break;
+        const PageKey key = now ? m_now.takeFirst() : m_ahead.takeFirst();
         if (m_pages.contains(key) || m_running.contains(key))
             continue;
         auto *watcher = new QFutureWatcher<QImage>(this);
-        m_running.insert(key, watcher);
+        m_running.insert(key, {watcher, now});
         connect(watcher, &QFutureWatcher<QImage>::finished, this,
                 [this, key] { finishDecoding(key); });
         watcher->setFuture(QtConcurrent::run(&m_pool, &decodePage, key.path, m_box));
@@ -84,7 +95,7 @@ void PageCache::startWaiting()
 
 void PageCache::finishDecoding(const PageKey &key)
 {
-    QFutureWatcher<QImage> *watcher = m_running.take(key);
+    QFutureWatcher<QImage> *watcher = m_running.take(key).watcher;
     if (!watcher)
         return;
     const QImage page = watcher->result();

@@ -68,6 +68,12 @@ signals:
     void becameIdle();
 
 private:
+    struct Decoding
+    {
+        QFutureWatcher<QImage> *watcher = nullptr;
+        bool wantedNow = false;
+    };
+
     void startWaiting();
     void finishDecoding(const PageKey &key);
 
@@ -75,7 +81,7 @@ private:
     QCache<PageKey, QImage> m_pages;
     QList<PageKey> m_now;
     QList<PageKey> m_ahead;
-    QHash<PageKey, QFutureWatcher<QImage> *> m_running;
+    QHash<PageKey, Decoding> m_running;
     // Last, so that it is destroyed first: its destructor waits for the running decodes.
     QThreadPool m_pool;
 };
