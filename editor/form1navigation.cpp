@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QCompleter>
+#include <QHBoxLayout>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -30,14 +32,20 @@ void Form1::buildNavigation()
 {
     // The search field sits in the menu bar's free corner, above the record area,
     // leaving every control of the window where it was.
-    m_searchField = new QLineEdit(this);
+    // The menu bar sizes its corner to the corner widget's size hint: a small holder
+    // gives the field its width.
+    auto *corner = new QWidget(this);
+    auto *cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 0, 2, 0);
+    m_searchField = new QLineEdit(corner);
     m_searchField->setObjectName(QStringLiteral("cerca"));
     m_searchField->setPlaceholderText(QStringLiteral("Cerca titolo, autore, tag (Ctrl+F)"));
     m_searchField->setClearButtonEnabled(true);
-    m_searchField->setMinimumWidth(320);
+    m_searchField->setFixedWidth(320);
     // No taller than the menu titles, so the record area keeps its place.
     m_searchField->setFixedHeight(menuBar()->fontMetrics().height() + 4);
-    menuBar()->setCornerWidget(m_searchField, Qt::TopRightCorner);
+    cornerLayout->addWidget(m_searchField);
+    menuBar()->setCornerWidget(corner, Qt::TopRightCorner);
 
     m_matches = new QStandardItemModel(this);
     m_completer = new QCompleter(m_matches, this);
@@ -45,6 +53,7 @@ void Form1::buildNavigation()
     // Choosing a match leaves the query in the field, not the match's text.
     m_completer->setCompletionRole(QueryRole);
     m_completer->setMaxVisibleItems(12);
+    m_completer->popup()->setMinimumWidth(460);
     m_searchField->setCompleter(m_completer);
     connect(m_searchField, &QLineEdit::textEdited, this, &Form1::searchEdited);
     connect(m_completer, qOverload<const QModelIndex &>(&QCompleter::activated), this, &Form1::searchChosen);
