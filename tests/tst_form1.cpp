@@ -1,7 +1,7 @@
 #include "form1.h"
 #include "module1.h"
 #include "scorepaths.h"
-#include "testsupport.h"
+#include "editorfixture.h"
 
 #include <QApplication>
 #include <QImage>
@@ -20,34 +20,7 @@ using testsupport::writeFile;
 
 namespace {
 
-// One editor on a temporary data folder, driven through its widgets by objectName.
-struct Editor
-{
-    testsupport::WorkingFolder folder;
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    std::unique_ptr<Form1> form;
-
-    explicit Editor(const QByteArray &archive)
-    {
-        writeFile(paths::archive(), archive);
-        form = std::make_unique<Form1>(state, notifier);
-    }
-    bool load()
-    {
-        const auto error = form->Form_Load();
-        if (error)
-            qWarning() << error->message;
-        form->show();
-        return !error;
-    }
-    template<typename T> T *get(const char *name) { return form->findChild<T *>(QLatin1String(name)); }
-    QScrollBar *selector() { return get<QScrollBar>("VScroll1"); }
-    QLineEdit *field(const char *name) { return get<QLineEdit>(name); }
-    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
-    void moveTo(int v) { selector()->setValue(v); }
-    bool shows(const char *box) { return !get<QLabel>(box)->pixmap().isNull(); }
-};
+using Editor = testsupport::EditorFixture;
 
 void writeJpeg(const QString &path)
 {
@@ -271,7 +244,6 @@ void TestForm1::unsavedEditsQuestion()
             QCOMPARE(e.notifier.asked.first(), QStringLiteral("Ci sono modifiche non salvate. Salvarle prima di uscire?"));
         QTEST(!e.form->isVisible(), "ends");
         QTEST(readFile(paths::archive()) != archive, "saved");
-        e.form->hide();
     }
 }
 
@@ -314,7 +286,6 @@ void TestForm1::failedSaveKeepsEverything()
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
     QVERIFY(e.state.isModified());
     QVERIFY(e.form->isVisible());
-    e.form->hide();
 }
 
 void TestForm1::trackWindowTargetsSelectorPosition()
@@ -326,7 +297,6 @@ void TestForm1::trackWindowTargetsSelectorPosition()
     e.click("Command2");
     QCOMPARE(requested.size(), 1);
     QCOMPARE(e.state.categoryTargetNumber(), 5);
-    e.form->hide();
 }
 
 QTEST_MAIN(TestForm1)

@@ -3,7 +3,7 @@
 #include "form1.h"
 #include "module1.h"
 #include "scorepaths.h"
-#include "testsupport.h"
+#include "editorfixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -21,31 +21,13 @@ using testsupport::writeFile;
 
 namespace {
 
-struct Editor
+// An editor loaded on a catalogue of numbered records.
+struct Editor : testsupport::EditorFixture
 {
-    testsupport::WorkingFolder folder;
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    std::unique_ptr<Form1> form;
-
     explicit Editor(int records)
+        : EditorFixture(testsupport::archiveBytes(testsupport::numberedRecords(records)))
     {
-        writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(records)));
-        form = std::make_unique<Form1>(state, notifier);
-        if (auto error = form->Form_Load())
-            qWarning() << error->message;
-        form->show();
-    }
-    ~Editor() { form->hide(); }
-    QScrollBar *selector() { return form->findChild<QScrollBar *>(QStringLiteral("VScroll1")); }
-    QLineEdit *field(const char *name) { return form->findChild<QLineEdit *>(QLatin1String(name)); }
-    void type(const char *name, const QString &text)
-    {
-        QLineEdit *edit = field(name);
-        edit->setFocus();
-        QFocusEvent focusIn(QEvent::FocusIn);   // sendEvent does not take ownership
-        QApplication::sendEvent(edit, &focusIn);
-        QTest::keyClicks(edit, text);
+        load();
     }
     void undo() { form->history()->undo(); }
     void redo() { form->history()->redo(); }
@@ -180,8 +162,7 @@ void TestHistory::undoKeyInAFieldIsTheSessions()
     e.selector()->setValue(1);
     e.type("Text4", QStringLiteral(" extra"));
     e.selector()->setValue(2);
-    e.form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(e.form.get()));
+    QVERIFY(e.activate());
     QLineEdit *title = e.field("Text2");
     title->setFocus();
     QTest::keySequence(title, QKeySequence::Undo);

@@ -3,7 +3,7 @@
 #include "scorepaths.h"
 #include "search.h"
 #include "archive.h"
-#include "testsupport.h"
+#include "editorfixture.h"
 #include "trackplayer.h"
 
 #include <QApplication>
@@ -103,34 +103,26 @@ void TestNavigation::searchMatching()
 
 void TestNavigation::searchListMovesSelector()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(catalogueRecords));
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    Form1 form(state, notifier);
-    QVERIFY(!form.Form_Load());
-    QLineEdit *field = form.searchField();
+    testsupport::EditorFixture e(archiveBytes(catalogueRecords));
+    QVERIFY(e.load());
+    QLineEdit *field = e.form->searchField();
     QTest::keyClicks(field, QStringLiteral("beethoven"));
-    QCOMPARE(form.searchMatches(), (QList<int>{4, 5}));
+    QCOMPARE(e.form->searchMatches(), (QList<int>{4, 5}));
     QTest::keyClick(field, Qt::Key_Return);
-    QCOMPARE(form.findChild<QScrollBar *>(QStringLiteral("VScroll1"))->value(), 4);
-    QCOMPARE(state.currentNumber(), 4);
-    QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Text2"))->text(), QStringLiteral("Per Elisa 1"));
+    QCOMPARE(e.selector()->value(), 4);
+    QCOMPARE(e.state.currentNumber(), 4);
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Per Elisa 1"));
 }
 
 void TestNavigation::keyboardMovesAtTheEnds()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(15)));
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    Form1 form(state, notifier);
-    QVERIFY(!form.Form_Load());
-    form.show();
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    QScrollBar *selector = form.findChild<QScrollBar *>(QStringLiteral("VScroll1"));
-    QLineEdit *title = form.findChild<QLineEdit *>(QStringLiteral("Text2"));
+    testsupport::EditorFixture e(archiveBytes(testsupport::numberedRecords(15)));
+    QVERIFY(e.load());
+    QVERIFY(e.activate());
+    QScrollBar *selector = e.selector();
+    QLineEdit *title = e.field("Text2");
+    auto &notifier = e.notifier;
+    auto &state = e.state;
     title->setFocus();
 
     QTest::keyClick(title, Qt::Key_End, Qt::ControlModifier);
@@ -153,7 +145,7 @@ void TestNavigation::keyboardMovesAtTheEnds()
     QCOMPARE(selector->value(), 12);
 
     QTest::keyClick(title, Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(form.searchField()->hasFocus());
+    QVERIFY(e.form->searchField()->hasFocus());
 
     // Ctrl+S saves like "Salva Modifiche".
     title->setFocus();
@@ -161,24 +153,19 @@ void TestNavigation::keyboardMovesAtTheEnds()
     QTest::keyClick(title, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(notifier.informed, QStringList{QStringLiteral("OK!  Titolo 15  è nel tuo database!")});
     QCOMPARE(state.catalogue.title(12), QStringLiteral("Titolo 12x"));
-    form.hide();
 }
 
 void TestNavigation::playStopAndStopOnMove()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    testsupport::EditorFixture e(archiveBytes(testsupport::numberedRecords(3)));
     writeFile(paths::track(2), "ID3");
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    Form1 form(state, notifier);
     FakePlayer player;
-    form.setTrackPlayer(&player);
-    QVERIFY(!form.Form_Load());
+    e.form->setTrackPlayer(&player);
+    QVERIFY(e.load());
     QVERIFY(player.played.isEmpty());   // never starts by itself
 
-    QScrollBar *selector = form.findChild<QScrollBar *>(QStringLiteral("VScroll1"));
-    QLabel *icon = form.findChild<QLabel *>(QStringLiteral("Picture1"));
+    QScrollBar *selector = e.selector();
+    QLabel *icon = e.get<QLabel>("Picture1");
     selector->setValue(2);
     QVERIFY(player.played.isEmpty());
     QTest::mouseClick(icon, Qt::LeftButton);
@@ -196,16 +183,12 @@ void TestNavigation::playStopAndStopOnMove()
 
 void TestNavigation::playbackFailureIsAMessage()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(1)));
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    Form1 form(state, notifier);
+    testsupport::EditorFixture e(archiveBytes(testsupport::numberedRecords(1)));
     FakePlayer player;
-    form.setTrackPlayer(&player);
-    QVERIFY(!form.Form_Load());
+    e.form->setTrackPlayer(&player);
+    QVERIFY(e.load());
     emit player.failed(QStringLiteral("Impossibile riprodurre la base"));
-    QCOMPARE(notifier.warned, QStringList{QStringLiteral("Impossibile riprodurre la base")});
+    QCOMPARE(e.notifier.warned, QStringList{QStringLiteral("Impossibile riprodurre la base")});
 }
 
 QTEST_MAIN(TestNavigation)

@@ -1,0 +1,66 @@
+#pragma once
+
+// One editor window on a temporary data folder, driven through its widgets by
+// objectName, for the tests of the editor.
+
+#include "form1.h"
+#include "module1.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace testsupport {
+
+struct EditorFixture
+{
+    WorkingFolder folder;
+    spartiti::Module1 state;
+    RecordingNotifier notifier;
+    std::unique_ptr<spartiti::Form1> form;
+
+    explicit EditorFixture(const QByteArray &archive)
+    {
+        writeFile(spartiti::paths::archive(), archive);
+        form = std::make_unique<spartiti::Form1>(state, notifier);
+    }
+    ~EditorFixture() { form->hide(); }
+
+    bool load()
+    {
+        const auto error = form->Form_Load();
+        if (error)
+            qWarning() << error->message;
+        form->show();
+        return !error;
+    }
+    template<typename T> T *get(const char *name) { return form->findChild<T *>(QLatin1String(name)); }
+    QScrollBar *selector() { return get<QScrollBar>("VScroll1"); }
+    QLineEdit *field(const char *name) { return get<QLineEdit>(name); }
+    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    void moveTo(int v) { selector()->setValue(v); }
+    bool shows(const char *box) { return !get<QLabel>(box)->pixmap().isNull(); }
+    // Types into a field as a user does, after giving it the focus.
+    void type(const char *name, const QString &text)
+    {
+        QLineEdit *edit = field(name);
+        edit->setFocus();
+        QFocusEvent focusIn(QEvent::FocusIn);   // sendEvent does not take ownership
+        QApplication::sendEvent(edit, &focusIn);
+        QTest::keyClicks(edit, text);
+    }
+    bool activate()
+    {
+        form->activateWindow();
+        return QTest::qWaitForWindowActive(form.get());
+    }
+};
+
+} // namespace testsupport
