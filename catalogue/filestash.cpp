@@ -8,21 +8,18 @@
 
 namespace spartiti {
 
-FileStash::FileStash()
-    : m_dir(QDir(QDir::tempPath()).filePath(QStringLiteral("spartiti-annulla-XXXXXX")))
-{
-}
-
 std::optional<Error> FileStash::capture(const QString &path, FileState &state)
 {
     state = FileState{path, false, QString()};
     const QFileInfo info(path);
     if (!info.isFile())
         return std::nullopt;
-    if (!m_dir.isValid())
+    if (!m_dir)
+        m_dir = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("spartiti-annulla-XXXXXX")));
+    if (!m_dir->isValid())
         return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella temporanea per "
                                                      "annullare le modifiche.")};
-    const QString copy = m_dir.filePath(QString::number(++m_next));
+    const QString copy = m_dir->filePath(QString::number(++m_next));
     if (auto error = copyFileAtomically(path, copy))
         return error;
     state.existed = true;

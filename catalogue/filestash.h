@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <optional>
 
 namespace spartiti {
@@ -23,9 +24,6 @@ struct FileState
 class FileStash
 {
 public:
-    FileStash();
-
-    bool isValid() const { return m_dir.isValid(); }
 
     // Keeps the current state of path aside.
     std::optional<Error> capture(const QString &path, FileState &state);
@@ -34,7 +32,8 @@ public:
     static std::optional<Error> restore(const FileState &state);
 
 private:
-    QTemporaryDir m_dir;
+    // Made on first use, so that a session without attaches leaves nothing behind.
+    std::unique_ptr<QTemporaryDir> m_dir;
     int m_next = 0;
 };
 
