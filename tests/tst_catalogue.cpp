@@ -1,4 +1,3 @@
-#include "atomicfile.h"
 #include "catalogue.h"
 #include "categorylist.h"
 #include "module1.h"
@@ -9,7 +8,6 @@
 #include <QtTest>
 
 using namespace spartiti;
-using testsupport::readFile;
 using testsupport::writeFile;
 using Field = ScoreCatalogue::Field;
 
@@ -26,8 +24,6 @@ private slots:
     void presenceIsAPlainFile();
     void categoryList_data();
     void categoryList();
-    void copyReplacesOnlyWhenComplete();
-    void copyReplacesSymlinkItself();
     void demoCatalogueLoads();
 };
 
@@ -145,41 +141,6 @@ void TestCatalogue::categoryList()
     }
     QTEST(names.front(), "first");
     QTEST(names.back(), "last");
-}
-
-void TestCatalogue::copyReplacesOnlyWhenComplete()
-{
-    testsupport::WorkingFolder folder;
-    writeFile(QStringLiteral("source.jpg"), "new bytes");
-    writeFile(QStringLiteral("spartiti/3L.jpg"), "old bytes");
-    QVERIFY(!copyFileAtomically(QStringLiteral("source.jpg"), paths::leftPage(3)));
-    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("new bytes"));
-    QCOMPARE(readFile(QStringLiteral("source.jpg")), QByteArray("new bytes"));
-
-    // Source gone, destination a folder, folder missing: each an error, nothing changed.
-    auto error = copyFileAtomically(QStringLiteral("gone.jpg"), paths::leftPage(3));
-    QVERIFY(error);
-    QCOMPARE(error->kind, Error::Kind::FileNotFound);
-    QDir().mkdir(paths::rightPage(3));
-    QVERIFY(copyFileAtomically(QStringLiteral("source.jpg"), paths::rightPage(3)));
-    QVERIFY(QFileInfo(paths::rightPage(3)).isDir());
-    error = copyFileAtomically(QStringLiteral("source.jpg"), QStringLiteral("nowhere/1.mp3"));
-    QVERIFY(error);
-    QCOMPARE(error->kind, Error::Kind::PathNotFound);
-    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("new bytes"));
-    QCOMPARE(QDir(QStringLiteral("spartiti")).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
-void TestCatalogue::copyReplacesSymlinkItself()
-{
-    testsupport::WorkingFolder folder;
-    writeFile(QStringLiteral("precious.txt"), "keep me");
-    writeFile(QStringLiteral("source.mp3"), "track");
-    QVERIFY(QFile::link(QDir::current().filePath(QStringLiteral("precious.txt")), paths::track(2)));
-    QVERIFY(!copyFileAtomically(QStringLiteral("source.mp3"), paths::track(2)));
-    QCOMPARE(readFile(QStringLiteral("precious.txt")), QByteArray("keep me"));
-    QVERIFY(!QFileInfo(paths::track(2)).isSymLink());
-    QCOMPARE(readFile(paths::track(2)), QByteArray("track"));
 }
 
 void TestCatalogue::demoCatalogueLoads()
