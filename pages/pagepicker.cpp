@@ -4,6 +4,7 @@
 #include "folderbrowser.h"
 #include "module1.h"
 #include "notifier.h"
+#include "previewpane.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,9 @@
 namespace spartiti {
 
 namespace {
+
+constexpr int PreviewColumnWidth = 200;
+constexpr int PreviewMargin = 8;
 
 struct PickerLayout
 {
@@ -59,12 +63,14 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     , m_scoreLabel(nullptr)
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
     , m_okButton(new QPushButton(QStringLiteral("Ok"), this))
+    , m_preview(new PreviewPane(this))
 {
     const bool left = side == Side::Left;
     const PickerLayout layout = layoutFor(side);
     setObjectName(left ? QStringLiteral("sinistra") : QStringLiteral("destra"));
     setWindowTitle(left ? QStringLiteral("sinistra") : QStringLiteral("Destra"));
-    resize(twipsToPixels(7095), twipsToPixels(5700));
+    // The design's client area, widened by the preview column on its right.
+    resize(twipsToPixels(7095) + PreviewColumnWidth + 2 * PreviewMargin, twipsToPixels(5700));
 
     m_heading->setObjectName(QStringLiteral("Label2"));
     m_heading->setText(left ? QStringLiteral("Seleziona la pagina di sinistra")
@@ -85,6 +91,10 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     m_chosenLabel->setObjectName(QStringLiteral("Label1"));
     m_chosenLabel->setGeometry(layout.chosenLabel);
     m_chosenLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // The preview lines up with the file list and runs down to the buttons' bottom edge.
+    m_preview->setGeometry(twipsToPixels(7095) + PreviewMargin, layout.fileList.top(),
+                           PreviewColumnWidth, layout.okButton.bottom() + 1 - layout.fileList.top());
 
     if (left) {
         // The heading of the left picker keeps its text, so the score goes in the free
@@ -118,6 +128,7 @@ void PagePicker::File1_Click(const QString &path)
 {
     m_chosenPath = path;
     m_chosenLabel->setText(QDir::toNativeSeparators(path));
+    m_preview->showFile(path);
 }
 
 void PagePicker::Command1_Click()

@@ -12,6 +12,7 @@ namespace spartiti {
 class FolderBrowser;
 class Module1;
 class Notifier;
+class PreviewPane;
 
 // A page picker: the window `sinistra` attaches a score's left page, `destra` its right
 // page. One design for both; the side decides the title, the heading, the layout and
@@ -57,6 +58,7 @@ private:
     QLabel *m_scoreLabel;     // left picker only: the score "Ok" will act on
     QPushButton *m_closeButton;
     QPushButton *m_okButton;
+    PreviewPane *m_preview;   // the column right of the design's controls
     QString m_chosenPath;
 };
 

@@ -3,10 +3,14 @@
 #include "folderbrowser.h"
 #include "module1.h"
 #include "pagepicker.h"
+#include "previewpane.h"
 #include "testsupport.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTreeView>
 #include <QtTest>
@@ -78,6 +82,9 @@ private slots:
     void layoutAndLook();
     void browsing();
     void keyboardChoosesButFocusDoesNot();
+    void previewBeforeOk_data();
+    void previewBeforeOk();
+    void lateDecodeIsNotShown();
 };
 
 void TestPickers::cleanup()
@@ -280,7 +287,9 @@ void TestPickers::layoutAndLook()
     AttachmentWindows windows(state, notifier);
     PagePicker *picker = open(windows, left);
     QCOMPARE(picker->windowTitle(), title);
-    QCOMPARE(picker->size(), QSize(473, 380));
+    // The design's 473 x 380, and the preview column to its right.
+    QCOMPARE(picker->size(), QSize(473 + 216, 380));
+    QCOMPARE(picker->findChild<PreviewPane *>()->geometry().left(), 481);
     QCOMPARE(picker->browser()->fileList()->geometry(), fileList);
     QCOMPARE(picker->browser()->folderList()->geometry(), folderList);
     QCOMPARE(picker->findChild<QPushButton *>("Command2")->geometry(), okButton);
@@ -362,6 +371,102 @@ void TestPickers::keyboardChoosesButFocusDoesNot()
     QVERIFY(current.startsWith(pickFolder()));
     QCOMPARE(picker->chosenPath(), current);
     QCOMPARE(label(picker, "Label1"), QDir::toNativeSeparators(current));
+    picker->hide();
+}
+
+void TestPickers::previewBeforeOk_data()
+{
+    QTest::addColumn<bool>("left");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("info");
+    QTest::newRow("sinistra, a JPEG page") << true << "pagina.jpg" << "300 × 500 pixel";
+    QTest::newRow("destra, a PNG under another name") << false << "pagina.dat" << "640 × 480 pixel";
+    QTest::newRow("destra, a text file")
+        << false << "altro.txt" << "Questo file non è un'immagine: verrà copiato così com'è.";
+}
+
+// The preview says what the file is; "Ok" copies it byte for byte whatever it is.
+void TestPickers::previewBeforeOk()
+{
+    QFETCH(bool, left);
+    QFETCH(QString, file);
+    QFETCH(QString, info);
+    testsupport::WorkingFolder folder;
+    makeData();
+    QImage page(300, 500, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QVERIFY(page.save(QStringLiteral("pick/pagina.jpg"), "JPEG"));
+    QVERIFY(page.scaled(640, 480).save(QStringLiteral("pick/pagina.dat"), "PNG"));
+    Module1 state;
+    state.setCurrentNumber(12);
+    testsupport::RecordingNotifier notifier;
+    AttachmentWindows windows(state, notifier);
+    PagePicker *picker = open(windows, left);
+    auto *preview = picker->findChild<QLabel *>("anteprima");
+    QVERIFY(preview);
+    QVERIFY(preview->pixmap().isNull());
+    QCOMPARE(label(picker, "anteprimaInfo"), QString());
+
+    browsertesting::clickFile(picker->browser(), pickFolder(), file);
+    QTRY_COMPARE(label(picker, "anteprimaInfo"), info);
+    const QPixmap shown = preview->pixmap();
+    if (info.endsWith(QStringLiteral("pixel"))) {
+        // Fitted into the column with the picture's proportions.
+        const QSize size = shown.deviceIndependentSize().toSize();
+        QVERIFY(!shown.isNull());
+        QVERIFY2(preview->contentsRect().size().expandedTo(size) == preview->contentsRect().size(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+        const QSize own = file == QStringLiteral("pagina.jpg") ? QSize(300, 500) : QSize(640, 480);
+        QVERIFY(qAbs(size.width() * own.height() - size.height() * own.width()) <= own.width());
+    } else {
+        QVERIFY(shown.isNull());
+    }
+
+    click(picker, "Command2");
+    QCOMPARE(snapshot().value(left ? "spartiti/12L.jpg" : "spartiti/12R.jpg"),
+             testsupport::readFile(QStringLiteral("pick/") + file));
+    QCOMPARE(notifier.informed, QStringList{success});
+}
+
+// A file chosen while the previous one is still being decoded: the earlier picture,
+// finished later, never shows beside the name of the newer one.
+void TestPickers::lateDecodeIsNotShown()
+{
+    testsupport::WorkingFolder folder;
+    makeData();
+    QVERIFY(QImage(300, 500, QImage::Format_RGB32).save(QStringLiteral("pick/prima.png")));
+    QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(QStringLiteral("pick/seconda.png")));
+    QSemaphore firstStarted, firstMayEnd, secondStarted, secondMayEnd;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    AttachmentWindows windows(state, notifier);
+    // Whatever fails below, the worker is let go before the window waits for it.
+    const auto letGo = qScopeGuard([&] {
+        firstMayEnd.release(10);
+        secondMayEnd.release(10);
+    });
+    PagePicker *picker = open(windows, true);
+    auto *pane = picker->findChild<PreviewPane *>();
+    pane->setDecoder([&](const QString &path, const QSize &box) {
+        const bool first = path.endsWith(QStringLiteral("prima.png"));
+        (first ? firstStarted : secondStarted).release();
+        (first ? firstMayEnd : secondMayEnd).acquire();
+        return previewFile(path, box);
+    });
+
+    browsertesting::clickFile(picker->browser(), pickFolder(), QStringLiteral("prima.png"));
+    QVERIFY(firstStarted.tryAcquire(1, 5000));
+    browsertesting::clickFile(picker->browser(), pickFolder(), QStringLiteral("seconda.png"));
+    QVERIFY(picker->chosenPath().endsWith(QStringLiteral("seconda.png")));
+    firstMayEnd.release();
+    QVERIFY(secondStarted.tryAcquire(1, 5000));
+    QTRY_COMPARE(pane->pendingDecodes(), 1);   // the first answer is in, the second not
+    QCOMPARE(label(picker, "anteprimaInfo"), QString());
+    QVERIFY(picker->findChild<QLabel *>("anteprima")->pixmap().isNull());
+
+    secondMayEnd.release();
+    QTRY_COMPARE(label(picker, "anteprimaInfo"), QStringLiteral("40 × 30 pixel"));
+    QCOMPARE(pane->pendingDecodes(), 0);
     picker->hide();
 }
 

@@ -2,6 +2,7 @@
 #include "browsertesting.h"
 #include "folderbrowser.h"
 #include "module1.h"
+#include "trackduration.h"
 #include "trackwindow.h"
 #include "testsupport.h"
 
@@ -74,6 +75,8 @@ private slots:
     void hideKeepsCaptionsCloseRereadsTheList();
     void unreadableListOpensNoWindow_data();
     void unreadableListOpensNoWindow();
+    void durationOfTheChosenFile_data();
+    void durationOfTheChosenFile();
 };
 
 void TestTrackWindow::cleanup()
@@ -103,7 +106,8 @@ void TestTrackWindow::categoryButtons()
     TrackWindow *window = open(windows, state);
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("mp3"));
-    QCOMPARE(window->size(), QSize(932, 434));
+    // The design's 932 x 434, and a line for the playing time under Label1.
+    QCOMPARE(window->size(), QSize(932, 434 + 22));
     int buttons = 0;
     for (auto *button : window->findChildren<QPushButton *>())
         buttons += button->objectName().startsWith(QStringLiteral("Command3_"));
@@ -306,6 +310,38 @@ void TestTrackWindow::unreadableListOpensNoWindow()
     TrackWindow *window = open(windows, state);
     QVERIFY(window && window->isVisible());
     QCOMPARE(notifier.warned.size(), 1);
+    window->hide();
+}
+
+void TestTrackWindow::durationOfTheChosenFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("fromReader");   // what a stand-in reader answers; -1: the real one
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("minutes") << "base.mp3" << qint64(204'600) << "Durata: 3:25";
+    QTest::newRow("over an hour") << "base.mp3" << qint64(3'723'000) << "Durata: 1:02:03";
+    QTest::newRow("demo track") << "demo.mp3" << qint64(-1) << "Durata: 0:05";
+    QTest::newRow("not a track") << "base.mp3" << qint64(-1) << "Durata non disponibile";
+}
+
+void TestTrackWindow::durationOfTheChosenFile()
+{
+    QFETCH(QString, file);
+    QFETCH(qint64, fromReader);
+    QFETCH(QString, shown);
+    testsupport::WorkingFolder folder;
+    makeData();
+    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3"), QStringLiteral("pick/demo.mp3")));
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    AttachmentWindows windows(state, notifier);
+    TrackWindow *window = open(windows, state);
+    if (fromReader >= 0)
+        window->duration()->setReader([fromReader](const QString &) { return fromReader; });
+    QCOMPARE(label(window, "durata"), QString());
+
+    browsertesting::clickFile(window->browser(), pickFolder(), file);
+    QTRY_COMPARE(label(window, "durata"), shown);
     window->hide();
 }
 

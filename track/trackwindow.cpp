@@ -4,6 +4,7 @@
 #include "folderbrowser.h"
 #include "module1.h"
 #include "notifier.h"
+#include "trackduration.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,8 @@
 namespace spartiti {
 
 namespace {
+
+constexpr int DurationLineHeight = 22;
 
 QFont sansSerif(qreal pointSize, QFont::Weight weight = QFont::Normal)
 {
@@ -54,10 +57,12 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     , m_notifier(notifier)
     , m_browser(new FolderBrowser(this))
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
+    , m_duration(new TrackDuration(this))
 {
     setObjectName(QStringLiteral("mp3"));
     setWindowTitle(QStringLiteral("mp3"));
-    resize(twipsToPixels(13980), twipsToPixels(6510));
+    // The design's client area, one line taller for the playing time under Label1.
+    resize(twipsToPixels(13980), twipsToPixels(6510) + DurationLineHeight);
 
     m_closeButton->setObjectName(QStringLiteral("Command1"));
     m_closeButton->setGeometry(twipsRect(9000, 0, 4575, 375));
@@ -79,6 +84,10 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     // The heading's text is fixed, so the score goes in the free corner left of it.
     m_scoreLabel = makeLabel(this, QStringLiteral("scoreNumberLabel"), QString(),
                              twipsRect(0, 0, 825, 600));
+    const QRect chosen = m_chosenLabel->geometry();
+    m_durationLabel = makeLabel(this, QStringLiteral("durata"), QString(),
+                                QRect(chosen.left(), twipsToPixels(6510), chosen.width(),
+                                      DurationLineHeight));
 
     // Tab order: Chiudi, the two lists, then the category buttons. Three columns of
     // eleven: button k at column (k-1)/11, row (k-1)%11.
@@ -102,6 +111,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
 
     connect(m_browser, &FolderBrowser::fileChosen, this, &TrackWindow::File1_Click);
     connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
+    connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
     connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
     showScoreNumber(m_state.currentNumber());
 }
@@ -123,6 +133,8 @@ void TrackWindow::File1_Click(const QString &path)
 {
     m_chosenPath = path;
     m_chosenLabel->setText(QDir::toNativeSeparators(path));
+    m_durationLabel->clear();
+    m_duration->read(path);
 }
 
 void TrackWindow::Command1_Click()
@@ -142,6 +154,13 @@ void TrackWindow::Command3_Click(int index)
     }
     emit attached(number);
     hide();
+}
+
+// Only the answer for the file still chosen is shown; TrackDuration drops earlier ones.
+void TrackWindow::showDuration(const QString &path, std::optional<qint64> milliseconds)
+{
+    if (path == m_chosenPath)
+        m_durationLabel->setText(TrackDuration::text(milliseconds));
 }
 
 void TrackWindow::showScoreNumber(int number)

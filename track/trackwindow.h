@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QCloseEvent;
 class QLabel;
@@ -14,6 +15,7 @@ namespace spartiti {
 class FolderBrowser;
 class Module1;
 class Notifier;
+class TrackDuration;
 
 // The window `mp3`: one click on a category button copies the chosen file as the track
 // of the score on show in the editor and files that same score under the category.
@@ -32,6 +34,8 @@ public:
     FolderBrowser *browser() const { return m_browser; }
     // Command3(k), k = 1..33; nullptr outside.
     QPushButton *categoryButton(int k) const;
+    // Reads the playing time of the chosen file for the `durata` line.
+    TrackDuration *duration() const { return m_duration; }
 
 signals:
     // An attach to this score is about to be tried.
@@ -49,6 +53,7 @@ private:
     void Command1_Click();
     void Command3_Click(int index);
     void showScoreNumber(int number);
+    void showDuration(const QString &path, std::optional<qint64> milliseconds);
 
     Module1 &m_state;
     Notifier &m_notifier;
@@ -56,6 +61,8 @@ private:
     QPushButton *m_closeButton;     // Command1
     QLabel *m_chosenLabel;          // Label1
     QLabel *m_scoreLabel;           // the score a category click acts on
+    QLabel *m_durationLabel;        // the chosen file's playing time, under Label1
+    TrackDuration *m_duration;
     std::array<QPushButton *, CategoryButtons> m_categoryButtons{};
     QString m_chosenPath;
 };
