@@ -10,9 +10,17 @@ namespace spartiti {
 
 MediaTrackPlayer::MediaTrackPlayer(QObject *parent)
     : TrackPlayer(parent)
-    , m_player(new QMediaPlayer(this))
-    , m_output(new QAudioOutput(this))
 {
+}
+
+// The media framework is started on the first play, not at start-up: it looks for a
+// sound server, which the editor does not need until a track is asked for.
+void MediaTrackPlayer::ensurePlayer()
+{
+    if (m_player)
+        return;
+    m_player = new QMediaPlayer(this);
+    m_output = new QAudioOutput(this);
     m_player->setAudioOutput(m_output);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, [this](QMediaPlayer::PlaybackState state) {
         const bool playing = state == QMediaPlayer::PlayingState;
@@ -28,13 +36,15 @@ void MediaTrackPlayer::play(const QString &path)
 {
     // Loading and decoding happen in the media framework's own threads: the window
     // never waits for them.
+    ensurePlayer();
     m_player->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     m_player->play();
 }
 
 void MediaTrackPlayer::stop()
 {
-    m_player->stop();
+    if (m_player)
+        m_player->stop();
 }
 
 bool MediaTrackPlayer::isPlaying() const

@@ -40,10 +40,11 @@ public:
     bool isPlaying() const override;
 
 private:
+    void ensurePlayer();
     void reportError();
 
-    QMediaPlayer *m_player;
-    QAudioOutput *m_output;
+    QMediaPlayer *m_player = nullptr;
+    QAudioOutput *m_output = nullptr;
     bool m_playing = false;
 };
 
