@@ -152,8 +152,10 @@ void Form1::buildControls()
         image->installEventFilter(this);
     }
 
-    // Labels lie beneath the other controls, as the note Label4 reaches under Text1.
+    // Labels lie beneath the other controls, as the note Label4 reaches under Text1, and
+    // draw their text from the top, so that Label3's stays clear of Text4 below it.
     for (QLabel *label : {Label1, Label2, Label3, Label4, Label6}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         fitText(label);
         label->lower();
     }
