@@ -1,18 +1,56 @@
 #pragma once
 
-// Helpers for the window tests: choosing a file in a FolderBrowser the way a user does,
-// and the windows left open.
+// Helpers for the window tests: the attachment windows of one editor state on a
+// temporary data folder, choosing a file in a FolderBrowser the way a user does, and the
+// windows left open.
 
+#include "attachmentwindows.h"
 #include "filesnapshot.h"
 #include "folderbrowser.h"
+#include "module1.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace browsertesting {
+
+// The working folder, the editor's state at `current` and the windows it opens; the
+// chosen files live in `pick/`.
+struct AttachFixture
+{
+    testsupport::WorkingFolder folder;
+    spartiti::Module1 state;
+    testsupport::RecordingNotifier notifier;
+    spartiti::AttachmentWindows windows{state, notifier};
+    QSignalSpy attached{&windows, &spartiti::AttachmentWindows::attached};
+
+    explicit AttachFixture(int current = 0)
+    {
+        QDir().mkpath(QStringLiteral("pick/sub"));
+        state.setCurrentNumber(current);
+    }
+    static QString pickFolder() { return QDir::current().absoluteFilePath(QStringLiteral("pick")); }
+};
+
+inline QString label(QWidget *window, const char *name)
+{
+    auto *widget = window->findChild<QLabel *>(QLatin1String(name));
+    return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+}
+
+inline void click(QWidget *window, const char *button)
+{
+    auto *widget = window->findChild<QPushButton *>(QLatin1String(button));
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
 
 inline QStringList visibleTopLevels()
 {

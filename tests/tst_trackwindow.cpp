@@ -1,21 +1,12 @@
-#include "attachmentwindows.h"
 #include "browsertesting.h"
-#include "folderbrowser.h"
-#include "module1.h"
 #include "trackduration.h"
 #include "trackwindow.h"
-#include "testsupport.h"
-
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QtTest>
 
 using namespace spartiti;
+using namespace browsertesting;
 using filesnapshot::FileMap;
 using filesnapshot::snapshot;
 using filesnapshot::snapshotWith;
-using browsertesting::visibleTopLevels;
 using testsupport::writeFile;
 
 namespace {
@@ -32,31 +23,26 @@ QByteArray categoryList(const QByteArray &prefix, int count = 33)
     return out + "];\r\n";
 }
 
-void makeData()
+struct Tracks : AttachFixture
 {
-    QDir().mkpath(QStringLiteral("pick/sub"));
-    writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Genere"));
-    writeFile(QStringLiteral("spartiti/audio/7.mp3"), "old track of 7");
-    writeFile(QStringLiteral("pick/base.mp3"), trackBytes);
-    writeFile(QStringLiteral("pick/sub/altra.mp3"), "another track");
-}
-
-QString pickFolder() { return QDir::current().absoluteFilePath(QStringLiteral("pick")); }
-
-QString label(QWidget *window, const char *name)
-{
-    auto *widget = window->findChild<QLabel *>(QLatin1String(name));
-    return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
-}
-
-// The editor's "Associa una base Mp3 a questo spartito": it notes its selector, then
-// opens the window.
-TrackWindow *open(AttachmentWindows &windows, Module1 &state)
-{
-    state.setCategoryTargetNumber(state.currentNumber());
-    windows.openTrackWindow();
-    return windows.trackWindow();
-}
+    explicit Tracks(int current = 0)
+        : AttachFixture(current)
+    {
+        writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Genere"));
+        writeFile(QStringLiteral("spartiti/audio/7.mp3"), "old track of 7");
+        writeFile(QStringLiteral("pick/base.mp3"), trackBytes);
+        writeFile(QStringLiteral("pick/sub/altra.mp3"), "another track");
+    }
+    // The editor's "Associa una base Mp3 a questo spartito": it notes its selector, then
+    // opens the window.
+    TrackWindow *open()
+    {
+        state.setCategoryTargetNumber(state.currentNumber());
+        windows.openTrackWindow();
+        return windows.trackWindow();
+    }
+    void choose(TrackWindow *window, const QString &name) { clickFile(window->browser(), pickFolder(), name); }
+};
 
 } // namespace
 
@@ -65,13 +51,11 @@ class TestTrackWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-    void categoryButtons_data();
+    void cleanup() { QCOMPARE(visibleTopLevels(), QStringList()); }
     void categoryButtons();
     void clickAttachesToTheScoreOnShow();
     void refusalsAndFailures_data();
     void refusalsAndFailures();
-    void attachesTheFileShownAfterBrowsing();
     void hideKeepsCaptionsCloseRereadsTheList();
     void unreadableListOpensNoWindow_data();
     void unreadableListOpensNoWindow();
@@ -79,200 +63,136 @@ private slots:
     void durationOfTheChosenFile();
 };
 
-void TestTrackWindow::cleanup()
-{
-    QCOMPARE(visibleTopLevels(), QStringList());
-}
-
-void TestTrackWindow::categoryButtons_data()
-{
-    QTest::addColumn<int>("k");
-    QTest::addColumn<QRect>("geometry");   // twips / 15
-    QTest::newRow("1: first column, first row") << 1 << QRect(600, 48, 97, 25);
-    QTest::newRow("11: first column, last row") << 11 << QRect(600, 368, 97, 25);
-    QTest::newRow("12: second column, first row") << 12 << QRect(704, 48, 97, 25);
-    QTest::newRow("33: third column, last row") << 33 << QRect(808, 368, 97, 25);
-}
-
+// 33 buttons named and captioned by their place in the list, in three columns of 11.
 void TestTrackWindow::categoryButtons()
 {
-    QFETCH(int, k);
-    QFETCH(QRect, geometry);
-    testsupport::WorkingFolder folder;
-    makeData();
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    TrackWindow *window = open(windows, state);
+    Tracks f;
+    TrackWindow *window = f.open();
     QVERIFY(window);
-    QCOMPARE(window->windowTitle(), QStringLiteral("mp3"));
-    // The design's 932 x 434, and a line for the playing time under Label1.
-    QCOMPARE(window->size(), QSize(932, 434 + 22));
     int buttons = 0;
     for (auto *button : window->findChildren<QPushButton *>())
         buttons += button->objectName().startsWith(QStringLiteral("Command3_"));
     QCOMPARE(buttons, 33);
     QCOMPARE(window->categoryButton(0), nullptr);
     QCOMPARE(window->categoryButton(34), nullptr);
-
-    QPushButton *button = window->categoryButton(k);
-    QCOMPARE(button->objectName(), QStringLiteral("Command3_%1").arg(k));
-    QCOMPARE(button->text(), QStringLiteral("Genere %1").arg(k));
-    QCOMPARE(state.categoryName(k), QStringLiteral("Genere %1").arg(k));
-    QCOMPARE(button->geometry(), geometry);
-    QCOMPARE(label(window, "Label1"), QString());
-    QCOMPARE(label(window, "Label2"), QStringLiteral("Associa il file Mp3 a questa scheda"));
-    QCOMPARE(label(window, "Label3"), QStringLiteral("Seleziona la categoria"));
-    QCOMPARE(window->findChild<QPushButton *>("Command1")->text(), QStringLiteral("Chiudi"));
+    for (int k : {1, 33}) {
+        QCOMPARE(window->categoryButton(k)->objectName(), QStringLiteral("Command3_%1").arg(k));
+        QCOMPARE(window->categoryButton(k)->text(), QStringLiteral("Genere %1").arg(k));
+        QCOMPARE(f.state.categoryName(k), QStringLiteral("Genere %1").arg(k));
+    }
+    QCOMPARE(window->categoryButton(11)->geometry(), QRect(600, 368, 97, 25));   // twips / 15
+    QCOMPARE(window->categoryButton(12)->geometry(), QRect(704, 48, 97, 25));
     window->hide();
 }
 
 void TestTrackWindow::clickAttachesToTheScoreOnShow()
 {
-    testsupport::WorkingFolder folder;
-    makeData();
-    Module1 state;
-    state.setCurrentNumber(5);
-    state.catalogue.setValue(ScoreCatalogue::Field::Category, 5, QStringLiteral("0"));
-    state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("0"));
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    QSignalSpy attached(&windows, &AttachmentWindows::attached);
+    Tracks f(5);
+    f.state.catalogue.setValue(ScoreCatalogue::Field::Category, 5, QStringLiteral("0"));
+    f.state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("0"));
     // The editor sets aside what an attach replaces, so it must hear of it before the copy.
     QStringList events;
-    connect(&windows, &AttachmentWindows::aboutToAttach, this, [&](int number) {
-        events << QStringLiteral("before %1: %2").arg(number).arg(state.catalogue.category(number));
+    connect(&f.windows, &AttachmentWindows::aboutToAttach, this, [&](int number) {
+        events << QStringLiteral("before %1: %2").arg(number).arg(f.state.catalogue.category(number));
     });
-    connect(&windows, &AttachmentWindows::attached, this, [&](int number) {
-        events << QStringLiteral("after %1: %2").arg(number).arg(state.catalogue.category(number));
+    connect(&f.windows, &AttachmentWindows::attached, this, [&](int number) {
+        events << QStringLiteral("after %1: %2").arg(number).arg(f.state.catalogue.category(number));
     });
-    TrackWindow *window = open(windows, state);
+    TrackWindow *window = f.open();
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n5"));
-    browsertesting::clickFile(window->browser(), pickFolder(), QStringLiteral("base.mp3"));
-    QCOMPARE(label(window, "Label1"),
-             QDir::toNativeSeparators(QDir(pickFolder()).absoluteFilePath(QStringLiteral("base.mp3"))));
+    f.choose(window, QStringLiteral("base.mp3"));
+    const QString shown = label(window, "Label1");
+    QCOMPARE(shown, QDir::toNativeSeparators(QDir(f.pickFolder()).absoluteFilePath(QStringLiteral("base.mp3"))));
+    // Another folder is opened: the file Label1 shows is still the one attached, not
+    // whatever the file list shows now.
+    waitForFile(window->browser(), QDir(f.pickFolder()).absoluteFilePath(QStringLiteral("sub")),
+                QStringLiteral("altra.mp3"));
+    QCOMPARE(label(window, "Label1"), shown);
 
     // The editor moves from 5 to 7 while the window is open: one click files both the
     // track and the category under 7, the score on show.
-    state.setCurrentNumber(7);
+    f.state.setCurrentNumber(7);
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n7"));
     const FileMap expected = snapshotWith({{"spartiti/audio/7.mp3", trackBytes}});
     QTest::mouseClick(window->categoryButton(12), Qt::LeftButton);
 
     QCOMPARE(snapshot(), expected);
-    QCOMPARE(state.catalogue.category(7), QStringLiteral("12"));
-    QCOMPARE(state.catalogue.category(5), QStringLiteral("0"));
-    QVERIFY(state.isModified());
-    QCOMPARE(notifier.count(), 0);
-    QCOMPARE(attached.size(), 1);
-    QCOMPARE(attached.at(0).at(0).toInt(), 7);
+    QCOMPARE(f.state.catalogue.category(7), QStringLiteral("12"));
+    QCOMPARE(f.state.catalogue.category(5), QStringLiteral("0"));
+    QVERIFY(f.state.isModified());
+    QCOMPARE(f.notifier.count(), 0);
+    QCOMPARE(f.attached.size(), 1);
+    QCOMPARE(f.attached.at(0).at(0).toInt(), 7);
     QCOMPARE(events, (QStringList{"before 7: 0", "after 7: 12"}));
     QVERIFY(!window->isVisible());
+    QCOMPARE(QDir::currentPath(), f.folder.path());
 
     // Reopened for another score, the file still chosen goes there at once.
-    state.setCurrentNumber(8);
-    QCOMPARE(open(windows, state), window);
+    f.state.setCurrentNumber(8);
+    QCOMPARE(f.open(), window);
     QTest::mouseClick(window->categoryButton(33), Qt::LeftButton);
     QCOMPARE(snapshot().value("spartiti/audio/8.mp3"), trackBytes);
-    QCOMPARE(state.catalogue.category(8), QStringLiteral("33"));
-    QCOMPARE(state.catalogue.category(7), QStringLiteral("12"));
+    QCOMPARE(f.state.catalogue.category(8), QStringLiteral("33"));
+    QCOMPARE(f.state.catalogue.category(7), QStringLiteral("12"));
     QVERIFY(!window->isVisible());
 }
 
 void TestTrackWindow::refusalsAndFailures_data()
 {
     QTest::addColumn<bool>("choose");
-    QTest::addColumn<QString>("removeFirst");
     QTest::addColumn<QStringList>("mentions");
-    QTest::newRow("nothing chosen") << false << "" << QStringList{"Prima devi selezionare un file mp3!"};
-    QTest::newRow("chosen file deleted") << true << "pick/base.mp3"
-                                         << QStringList{"Prima devi selezionare un file mp3!"};
-    QTest::newRow("no audio folder") << true << "spartiti/audio"
-                                     << QStringList{"spartiti/audio", "non esiste",
-                                                    "la sua categoria non è cambiata"};
+    QTest::newRow("nothing chosen") << false << QStringList{"Prima devi selezionare un file mp3!"};
+    QTest::newRow("no audio folder")
+        << true << QStringList{"spartiti/audio", "non esiste", "la sua categoria non è cambiata"};
 }
 
 void TestTrackWindow::refusalsAndFailures()
 {
     QFETCH(bool, choose);
-    QFETCH(QString, removeFirst);
     QFETCH(QStringList, mentions);
-    testsupport::WorkingFolder folder;
-    makeData();
-    Module1 state;
-    state.setCurrentNumber(7);
-    state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("3"));
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    QSignalSpy attached(&windows, &AttachmentWindows::attached);
-    TrackWindow *window = open(windows, state);
-    if (choose)
-        browsertesting::clickFile(window->browser(), pickFolder(), QStringLiteral("base.mp3"));
-    if (QFileInfo(removeFirst).isDir())
-        QVERIFY(QDir(removeFirst).removeRecursively());
-    else if (!removeFirst.isEmpty())
-        QVERIFY(QFile::remove(removeFirst));
+    Tracks f(7);
+    f.state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("3"));
+    TrackWindow *window = f.open();
+    if (choose) {
+        f.choose(window, QStringLiteral("base.mp3"));
+        QVERIFY(QDir(QStringLiteral("spartiti/audio")).removeRecursively());
+    }
     const FileMap before = snapshot();
 
     QTest::mouseClick(window->categoryButton(1), Qt::LeftButton);
     QCOMPARE(snapshot(), before);
-    QCOMPARE(state.catalogue.category(7), QStringLiteral("3"));
-    QVERIFY(!state.isModified());
-    QCOMPARE(notifier.warned.size(), 1);
+    QCOMPARE(f.state.catalogue.category(7), QStringLiteral("3"));
+    QVERIFY(!f.state.isModified());
+    QCOMPARE(f.notifier.warned.size(), 1);
     for (const QString &word : mentions)
-        QVERIFY2(notifier.warned.first().contains(word), qPrintable(notifier.warned.first()));
-    QCOMPARE(attached.size(), 0);
+        QVERIFY2(f.notifier.warned.first().contains(word), qPrintable(f.notifier.warned.first()));
+    QCOMPARE(f.attached.size(), 0);
     QVERIFY(window->isVisible());
     window->hide();
 }
 
-void TestTrackWindow::attachesTheFileShownAfterBrowsing()
-{
-    testsupport::WorkingFolder folder;
-    makeData();
-    Module1 state;
-    state.setCurrentNumber(2);
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    TrackWindow *window = open(windows, state);
-    browsertesting::clickFile(window->browser(), pickFolder(), QStringLiteral("base.mp3"));
-    const QString shown = label(window, "Label1");
-    // Another folder is opened: the file Label1 shows is still the one attached, not
-    // whatever the file list shows now.
-    const QString sub = QDir(pickFolder()).absoluteFilePath(QStringLiteral("sub"));
-    browsertesting::waitForFile(window->browser(), sub, QStringLiteral("altra.mp3"));
-    QCOMPARE(label(window, "Label1"), shown);
-    QTest::mouseClick(window->categoryButton(4), Qt::LeftButton);
-    QCOMPARE(snapshot().value("spartiti/audio/2.mp3"), trackBytes);
-    QCOMPARE(QDir::currentPath(), folder.path());
-}
-
 void TestTrackWindow::hideKeepsCaptionsCloseRereadsTheList()
 {
-    testsupport::WorkingFolder folder;
-    makeData();
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    QPointer<TrackWindow> first = open(windows, state);
-    browsertesting::clickFile(first->browser(), pickFolder(), QStringLiteral("base.mp3"));
-    QTest::mouseClick(first->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+    Tracks f;
+    QPointer<TrackWindow> first = f.open();
+    f.choose(first, QStringLiteral("base.mp3"));
+    click(first, "Command1");
     QVERIFY(!first->isVisible());
 
     writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Nuovo"));
-    QCOMPARE(open(windows, state), first.data());
+    QCOMPARE(f.open(), first.data());
     QCOMPARE(first->categoryButton(12)->text(), QStringLiteral("Genere 12"));
     QVERIFY(!first->chosenPath().isEmpty());
-    QCOMPARE(first->browser()->folder(), pickFolder());
+    QCOMPARE(first->browser()->folder(), f.pickFolder());
 
     QVERIFY(first->close());
-    QCOMPARE(windows.trackWindow(), nullptr);
-    TrackWindow *second = open(windows, state);
+    QCOMPARE(f.windows.trackWindow(), nullptr);
+    TrackWindow *second = f.open();
     QVERIFY(second && second != first.data());
     QCOMPARE(second->categoryButton(12)->text(), QStringLiteral("Nuovo 12"));
     QCOMPARE(second->chosenPath(), QString());
     QCOMPARE(label(second, "Label1"), QString());
-    QCOMPARE(second->browser()->folder(), folder.path());
+    QCOMPARE(second->browser()->folder(), f.folder.path());
     QTRY_VERIFY(first.isNull());
     second->hide();
 }
@@ -287,29 +207,25 @@ void TestTrackWindow::unreadableListOpensNoWindow_data()
 void TestTrackWindow::unreadableListOpensNoWindow()
 {
     QFETCH(QByteArray, list);
-    testsupport::WorkingFolder folder;
-    makeData();
+    Tracks f;
     if (list == "<none>")
         QVERIFY(QFile::remove(QStringLiteral("spartiti/generi.js")));
     else
         writeFile(QStringLiteral("spartiti/generi.js"), list);
-    Module1 state;
-    state.setCategoryName(1, QStringLiteral("prima"));
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
+    f.state.setCategoryName(1, QStringLiteral("prima"));
 
-    QCOMPARE(open(windows, state), nullptr);
-    QCOMPARE(notifier.warned.size(), 1);
-    QVERIFY2(notifier.warned.first().contains(QStringLiteral("spartiti/generi.js")),
-             qPrintable(notifier.warned.first()));
-    QCOMPARE(state.categoryName(1), QStringLiteral("prima"));
+    QCOMPARE(f.open(), nullptr);
+    QCOMPARE(f.notifier.warned.size(), 1);
+    QVERIFY2(f.notifier.warned.first().contains(QStringLiteral("spartiti/generi.js")),
+             qPrintable(f.notifier.warned.first()));
+    QCOMPARE(f.state.categoryName(1), QStringLiteral("prima"));
     QCOMPARE(visibleTopLevels(), QStringList());
 
     // Once the file is put right, the next press opens the window.
     writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Genere"));
-    TrackWindow *window = open(windows, state);
+    TrackWindow *window = f.open();
     QVERIFY(window && window->isVisible());
-    QCOMPARE(notifier.warned.size(), 1);
+    QCOMPARE(f.notifier.warned.size(), 1);
     window->hide();
 }
 
@@ -329,18 +245,14 @@ void TestTrackWindow::durationOfTheChosenFile()
     QFETCH(QString, file);
     QFETCH(qint64, fromReader);
     QFETCH(QString, shown);
-    testsupport::WorkingFolder folder;
-    makeData();
+    Tracks f;
     QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3"), QStringLiteral("pick/demo.mp3")));
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    AttachmentWindows windows(state, notifier);
-    TrackWindow *window = open(windows, state);
+    TrackWindow *window = f.open();
     if (fromReader >= 0)
         window->duration()->setReader([fromReader](const QString &) { return fromReader; });
     QCOMPARE(label(window, "durata"), QString());
 
-    browsertesting::clickFile(window->browser(), pickFolder(), file);
+    f.choose(window, file);
     QTRY_COMPARE(label(window, "durata"), shown);
     window->hide();
 }
