@@ -19,6 +19,13 @@
 
 namespace testsupport {
 
+// For each window test's cleanup: no window may be left open.
+inline void verifyNoWindowOpen()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
 struct EditorFixture
 {
     WorkingFolder folder;

@@ -1,17 +1,7 @@
-#include "form1.h"
-#include "module1.h"
-#include "scorepaths.h"
 #include "editorfixture.h"
 
-#include <QApplication>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QtTest>
-
-#include <memory>
+#include <QSignalSpy>
 
 using namespace spartiti;
 using testsupport::archiveBytes;
@@ -36,9 +26,8 @@ class TestForm1 : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-    void startUpShowsLastRecord();
-    void movingNeverChangesRecords();
+    void cleanup() { testsupport::verifyNoWindowOpen(); }
+    void startUpAndMoving();
     void pagesAndIconFollowFiles();
     void typingThenSavingWritesArchive();
     void newTitleSequence();
@@ -52,15 +41,12 @@ private slots:
     void trackWindowTargetsSelectorPosition();
 };
 
-void TestForm1::cleanup()
+// The editor opens on the last record; moving over every record and saving changes
+// nothing.
+void TestForm1::startUpAndMoving()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
-}
-
-void TestForm1::startUpShowsLastRecord()
-{
-    Editor e(archiveBytes(testsupport::numberedRecords(12)));
+    const QByteArray archive = archiveBytes(testsupport::numberedRecords(12));
+    Editor e(archive);
     QVERIFY(e.load());
     QCOMPARE(e.field("Text1")->text(), QStringLiteral("12"));
     QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 12"));
@@ -73,13 +59,7 @@ void TestForm1::startUpShowsLastRecord()
     QVERIFY(!e.state.isModified());
     QCOMPARE(e.form->windowTitle(), QStringLiteral("Archivio Spartiti 3.01"));
     QCOMPARE(e.notifier.count(), 0);
-}
 
-void TestForm1::movingNeverChangesRecords()
-{
-    const QByteArray archive = archiveBytes(testsupport::numberedRecords(12));
-    Editor e(archive);
-    QVERIFY(e.load());
     for (int v = 13; v >= 1; --v) {
         e.moveTo(v);
         QCOMPARE(e.field("Text1")->text(), QString::number(v));
@@ -102,7 +82,6 @@ void TestForm1::pagesAndIconFollowFiles()
     writeJpeg(paths::rightPage(4));
     writeFile(paths::track(4), "ID3");
     QDir().mkdir(paths::leftPage(5));               // a folder named like a page
-    writeFile(paths::leftPage(6), "not a picture");  // present but undecodable
     QVERIFY(e.load());
 
     e.moveTo(4);
@@ -114,7 +93,6 @@ void TestForm1::pagesAndIconFollowFiles()
     e.moveTo(5);
     QVERIFY(!e.shows("Image1") && !e.shows("Image2"));
     e.moveTo(6);
-    QVERIFY(!e.shows("Image1"));
     QCOMPARE(e.notifier.count(), 0);
 
     // A page attached to the record on show appears without moving away.

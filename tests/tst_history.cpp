@@ -1,21 +1,10 @@
 #include "backups.h"
 #include "checkwindow.h"
-#include "form1.h"
-#include "module1.h"
-#include "scorepaths.h"
 #include "editorfixture.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QUndoStack>
-#include <QtTest>
-
-#include <memory>
 
 using namespace spartiti;
-using testsupport::archiveBytes;
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -40,22 +29,15 @@ class TestHistory : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
+    void cleanup() { testsupport::verifyNoWindowOpen(); }
     void fieldEditsAcrossRecords();
     void undoBackToSavedStateIsNotUnsaved();
     void newRecordUndo();
     void attachUndoRestoresFilesAndCategory();
     void undoKeyInAFieldIsTheSessions();
-    void savesKeepDatedBackups();
-    void restoreBackupReloads();
+    void backupsOfSavesAndRestore();
     void checkWindowGoesToScore();
 };
-
-void TestHistory::cleanup()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
-}
 
 void TestHistory::fieldEditsAcrossRecords()
 {
@@ -93,15 +75,14 @@ void TestHistory::undoBackToSavedStateIsNotUnsaved()
     QVERIFY(!e.state.isModified());
 
     e.redo();
-    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
-    QTest::mouseClick(save, Qt::LeftButton);
+    e.click("Command1");
     QVERIFY(!e.state.isModified());
     const QByteArray saved = readFile(paths::archive());
     QVERIFY(saved != original);
     e.undo();   // the file changes only at the next save
     QVERIFY(e.state.isModified());
     QCOMPARE(readFile(paths::archive()), saved);
-    QTest::mouseClick(save, Qt::LeftButton);
+    e.click("Command1");
     QCOMPARE(readFile(paths::archive()), original);
 
     // Typing into the empty record past the last changes nothing that saving writes.
@@ -113,7 +94,7 @@ void TestHistory::undoBackToSavedStateIsNotUnsaved()
 void TestHistory::newRecordUndo()
 {
     Editor e(3);
-    e.form->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    e.click("Command5");
     QCOMPARE(e.state.catalogue.scoreCount(), 4);
     QCOMPARE(e.selector()->maximum(), 4);
     QVERIFY(e.state.isModified());
@@ -170,26 +151,19 @@ void TestHistory::undoKeyInAFieldIsTheSessions()
     QCOMPARE(e.selector()->value(), 1);
 }
 
-void TestHistory::savesKeepDatedBackups()
+// Naming and pruning are proven on the backups themselves; here, that a save keeps the
+// archive it replaces and that a restore asks first, then reloads.
+void TestHistory::backupsOfSavesAndRestore()
 {
     Editor e(2);
     const QByteArray original = readFile(paths::archive());
-    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
     e.type("Text2", QStringLiteral("!"));
-    QTest::mouseClick(save, Qt::LeftButton);
+    e.click("Command1");
     const QStringList kept = backups::list(paths::archive());
     QCOMPARE(kept.size(), 1);
     QVERIFY(QFileInfo(kept.first()).fileName().contains(
         QRegularExpression(QStringLiteral("^archivio-\\d{8}-\\d{6}(-\\d+)?\\.js$"))));
     QCOMPARE(readFile(kept.first()), original);
-}
-
-void TestHistory::restoreBackupReloads()
-{
-    Editor e(2);
-    QPushButton *save = e.form->findChild<QPushButton *>(QStringLiteral("Command1"));
-    e.type("Text2", QStringLiteral("!"));
-    QTest::mouseClick(save, Qt::LeftButton);
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
 
     e.notifier.choice = 0;
@@ -207,7 +181,6 @@ void TestHistory::restoreBackupReloads()
 void TestHistory::checkWindowGoesToScore()
 {
     Editor e(3);
-    e.form->findChild<QLineEdit *>(QStringLiteral("Text2"));
     e.selector()->setValue(2);
     e.field("Text2")->clear();
     writeFile(paths::rightPage(1), "R");
