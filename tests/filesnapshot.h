@@ -1,6 +1,7 @@
 #pragma once
 
-// Every file under the working folder with its bytes, to prove what an attach touched.
+// Everything under the working folder: files with their bytes, folders and links marked
+// as such, to prove what an attach or a failure touched.
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +20,15 @@ inline FileMap snapshot()
     QList<QFileInfo> pending = root.entryInfoList(filters);
     while (!pending.isEmpty()) {
         const QFileInfo info = pending.takeFirst();
-        if (info.isDir()) {
+        const QString name = root.relativeFilePath(info.filePath());
+        if (info.isSymLink()) {
+            files.insert(name, "<link " + info.symLinkTarget().toUtf8() + ">");
+        } else if (info.isDir()) {
+            files.insert(name, "<folder>");
             pending.append(QDir(info.filePath()).entryInfoList(filters));
         } else {
             QFile file(info.filePath());
-            files.insert(root.relativeFilePath(info.filePath()),
-                         file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+            files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
         }
     }
     return files;

@@ -8,9 +8,9 @@
 #include "atomicfile.h"
 #include "catalogue.h"
 #include "scorepaths.h"
+#include "filesnapshot.h"
 #include "testsupport.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -20,28 +20,13 @@
 #include <unistd.h>
 
 using namespace spartiti;
+using filesnapshot::snapshot;
 using testsupport::archiveBytes;
 using testsupport::readFile;
 using testsupport::writeFile;
 using Field = ScoreCatalogue::Field;
 
 namespace {
-
-// Everything under a folder: files with their bytes, folders and links marked as such.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        entries[path] = info.isSymLink() ? "<link " + info.symLinkTarget().toUtf8() + ">"
-                      : info.isDir()     ? QByteArray("<folder>")
-                                         : readFile(path);
-    }
-    return entries;
-}
 
 // The count and slots 0 to upTo of every field: what a failure must leave alone.
 QStringList memory(const ScoreCatalogue &catalogue, int upTo)
@@ -138,7 +123,7 @@ void TestFaults::saveFailingPartway()
     if (limit < 0)
         limit = int(full.size()) - 1;
     QVERIFY(limit < full.size());
-    const auto disk = snapshot(folder.path());
+    const auto disk = snapshot();
     const QStringList before = memory(catalogue, records + 1);
 
     std::optional<Error> error;
@@ -147,7 +132,7 @@ void TestFaults::saveFailingPartway()
         error = saveArchive(catalogue, paths::archive());
     }
     QCOMPARE(readFile(paths::archive()), old);
-    QCOMPARE(snapshot(folder.path()), disk);   // no temporary file left behind either
+    QCOMPARE(snapshot(), disk);   // no temporary file left behind either
     QCOMPARE(memory(catalogue, records + 1), before);
     QVERIFY(error);
     QCOMPARE(error->kind, Error::Kind::Io);
@@ -181,7 +166,7 @@ void TestFaults::copyFailingPartway()
         c = char(QRandomGenerator::global()->bounded(256));
     writeFile(QStringLiteral("scelta.jpg"), page);
     writeFile(paths::leftPage(4), "vecchia pagina");
-    const auto disk = snapshot(folder.path());
+    const auto disk = snapshot();
 
     std::optional<Error> error;
     {
@@ -192,7 +177,7 @@ void TestFaults::copyFailingPartway()
     QVERIFY2(error->message.contains(QStringLiteral("spartiti/4L.jpg"))
                  && error->message.contains(QStringLiteral("supera la dimensione massima")),
              qPrintable(error->message));
-    QCOMPARE(snapshot(folder.path()), disk);
+    QCOMPARE(snapshot(), disk);
 
     QVERIFY(!copyFileAtomically(QStringLiteral("scelta.jpg"), paths::leftPage(4)));
     QCOMPARE(readFile(paths::leftPage(4)), page);
@@ -327,7 +312,7 @@ void TestFaults::changedBeforeSaving()
     } else if (change == QLatin1String("spartiti read-only")) {
         QVERIFY(QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
-    const auto disk = snapshot(folder.path());
+    const auto disk = snapshot();
     const QStringList before = memory(catalogue, 7);
     QByteArray expected;
     QVERIFY(!encodeArchive(catalogue, expected));
@@ -343,7 +328,7 @@ void TestFaults::changedBeforeSaving()
     QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile salvare \"spartiti/archivio.js\"")),
              qPrintable(error->message));
     QVERIFY2(error->message.contains(reason), qPrintable(error->message));
-    QCOMPARE(snapshot(folder.path()), disk);
+    QCOMPARE(snapshot(), disk);
     QCOMPARE(memory(catalogue, 7), before);
 }
 
@@ -401,7 +386,7 @@ void TestFaults::changedBeforeCopying()
     } else if (change == QLatin1String("source unreadable")) {
         QVERIFY(QFile::setPermissions(source, QFileDevice::WriteOwner));
     }
-    auto disk = snapshot(folder.path());
+    auto disk = snapshot();
 
     const auto error = copyFileAtomically(source, destination);
     QFile::setPermissions(paths::audioFolder(),
@@ -412,9 +397,9 @@ void TestFaults::changedBeforeCopying()
         QVERIFY(info.isFile() && !info.isSymLink());
         QCOMPARE(readFile(destination), QByteArray("nuova base"));
         // Only the link itself changed: its target is as it was.
-        disk.remove(folder.path() + QLatin1Char('/') + destination);
-        auto after = snapshot(folder.path());
-        after.remove(folder.path() + QLatin1Char('/') + destination);
+        disk.remove(destination);
+        auto after = snapshot();
+        after.remove(destination);
         QCOMPARE(after, disk);
         return;
     }
@@ -423,7 +408,7 @@ void TestFaults::changedBeforeCopying()
     QVERIFY2(error->message.contains(QStringLiteral("scelta.mp3"))
                  || error->message.contains(QStringLiteral("spartiti/audio")),
              qPrintable(error->message));
-    QCOMPARE(snapshot(folder.path()), disk);
+    QCOMPARE(snapshot(), disk);
 }
 
 void TestFaults::badArchives_data()
@@ -448,6 +433,9 @@ void TestFaults::badArchives_data()
     QTest::newRow("UTF-8 byte order mark: not written back")
         << "\xef\xbb\xbf" + archiveBytes(testsupport::numberedRecords(2)) << 2 << ""
         << archiveBytes(testsupport::numberedRecords(2));
+    QTest::newRow("line feeds only: written back with CR LF")
+        << QByteArray(archiveBytes(testsupport::numberedRecords(4))).replace("\r\n", "\n") << 4 << ""
+        << archiveBytes(testsupport::numberedRecords(4));
     QTest::newRow("10 MB on one line: one item, no records")
         << QByteArray(10 << 20, 'x') << 0 << "" << same;
 }
@@ -462,14 +450,14 @@ void TestFaults::badArchives()
     QFETCH(QByteArray, saved);
     testsupport::WorkingFolder folder;
     writeFile(paths::archive(), bytes);
-    const auto disk = snapshot(folder.path());
+    const auto disk = snapshot();
     ScoreCatalogue catalogue;
     catalogue.setScoreCount(2);
     catalogue.setValue(Field::Title, 1, QStringLiteral("in memoria"));
     const QStringList before = memory(catalogue, 3);
 
     const auto error = readArchive(catalogue, paths::archive());
-    QCOMPARE(snapshot(folder.path()), disk);
+    QCOMPARE(snapshot(), disk);
     if (records < 0) {
         QVERIFY(error);
         QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile leggere \"spartiti/archivio.js\"")),
