@@ -94,7 +94,6 @@ private slots:
     void changedBeforeCopying();
     void badArchives_data();
     void badArchives();
-    void randomBytesNeverCrash();
 };
 
 void TestFaults::saveFailingPartway_data()
@@ -472,31 +471,6 @@ void TestFaults::badArchives()
         QVERIFY(!saveArchive(catalogue, paths::archive()));
         QCOMPARE(readFile(paths::archive()), saved.isEmpty() ? bytes : saved);
     }
-}
-
-// Files of random bytes, with the archive's own separators mixed in so that they get
-// past the first items: each loads or is refused with a message, never more.
-void TestFaults::randomBytesNeverCrash()
-{
-    testsupport::WorkingFolder folder;
-    QRandomGenerator random(20240611);
-    static const char alphabet[] = {'"', ',', '\r', '\n', ' ', 'a', '\0', char(0x81), char(0xe8)};
-    int loaded = 0;
-    for (int i = 0; i < 300; ++i) {
-        QByteArray bytes(random.bounded(1, 4000), Qt::Uninitialized);
-        for (char &c : bytes)
-            c = random.bounded(2) ? alphabet[random.bounded(int(sizeof alphabet))]
-                                  : char(random.bounded(256));
-        writeFile(paths::archive(), bytes);
-        ScoreCatalogue catalogue;
-        if (const auto error = readArchive(catalogue, paths::archive())) {
-            QVERIFY(error->message.startsWith(QStringLiteral("Impossibile leggere")));
-            continue;
-        }
-        ++loaded;
-        QCOMPARE(readFile(paths::archive()), bytes);
-    }
-    qInfo("300 random files: %d loaded, %d refused with a message", loaded, 300 - loaded);
 }
 
 QTEST_GUILESS_MAIN(TestFaults)

@@ -96,13 +96,8 @@ void TestPickers::okButton()
     Pickers f;
     PagePicker *picker = f.open(left);
     QVERIFY(picker && picker->isVisible());
-    QCOMPARE(label(picker, "Label1"), QStringLiteral("Label1"));
-    if (choose) {
+    if (choose)
         f.choose(picker, QStringLiteral("scelto.jpg"));
-        const QString chosen = QDir(f.pickFolder()).absoluteFilePath(QStringLiteral("scelto.jpg"));
-        QCOMPARE(picker->chosenPath(), chosen);
-        QCOMPARE(label(picker, "Label1"), QDir::toNativeSeparators(chosen));
-    }
     if (!removeFirst.isEmpty())
         QVERIFY(QFile::remove(removeFirst));
     const FileMap expected = snapshotWith(written);
