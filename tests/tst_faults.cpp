@@ -76,6 +76,34 @@ private:
 
 bool isRoot() { return ::geteuid() == 0; }
 
+// Changes `path` behind the program's back into `into`: "" removes it, "folder" (with a
+// file inside), "file", "-> target" (a symbolic link), "read-only" or "unreadable".
+void changeBehindTheBack(const QString &path, const QString &into)
+{
+    if (into == QLatin1String("read-only")) {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        return;
+    }
+    if (into == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        return;
+    }
+    QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+    if (into == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+        writeFile(path + QStringLiteral("/dentro.txt"), "non toccare");
+    } else if (into == QLatin1String("file")) {
+        writeFile(path, "un file, non una cartella");
+    } else if (into.startsWith(QLatin1String("-> "))) {
+        QVERIFY(QFile::link(into.mid(3), path));
+    }
+}
+
+bool permissionRowAsRoot(const QString &into)
+{
+    return (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) && isRoot();
+}
+
 } // namespace
 
 class TestFaults : public QObject
@@ -265,62 +293,46 @@ void TestFaults::killedWhileSaving()
 
 void TestFaults::changedBeforeSaving_data()
 {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("into");
     QTest::addColumn<bool>("saves");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("archive deleted: written anew") << "delete archive" << true << "";
-    QTest::newRow("archive replaced by a folder") << "archive folder" << false << "c'è una cartella";
-    QTest::newRow("archive made read-only") << "archive read-only" << false << "sola lettura";
-    QTest::newRow("archive a link to a folder") << "archive link to folder" << false << "";
-    QTest::newRow("spartiti deleted") << "delete spartiti" << false << "non esiste";
-    QTest::newRow("spartiti replaced by a file") << "spartiti file" << false << "non esiste";
-    QTest::newRow("spartiti made read-only") << "spartiti read-only" << false << "";
+    const QString archive = paths::archive();
+    QTest::newRow("archive deleted: written anew") << archive << "" << true << "";
+    QTest::newRow("archive replaced by a folder") << archive << "folder" << false << "c'è una cartella";
+    QTest::newRow("archive made read-only") << archive << "read-only" << false << "sola lettura";
+    QTest::newRow("archive a link to a folder") << archive << "-> ../cartella" << false << "";
+    QTest::newRow("spartiti deleted") << "spartiti" << "" << false << "non esiste";
+    QTest::newRow("spartiti replaced by a file") << "spartiti" << "file" << false << "non esiste";
+    QTest::newRow("spartiti made read-only") << "spartiti" << "read-only" << false << "";
 }
 
 void TestFaults::changedBeforeSaving()
 {
-    QFETCH(QString, change);
+    QFETCH(QString, path);
+    QFETCH(QString, into);
     QFETCH(bool, saves);
     QFETCH(QString, reason);
-    if (change == QLatin1String("spartiti read-only") && isRoot())
+    if (path == QLatin1String("spartiti") && permissionRowAsRoot(into))
         QSKIP("root writes into read-only folders; the missing and replaced folder rows cover it");
 
     testsupport::WorkingFolder folder;
     const QByteArray old = archiveBytes(testsupport::numberedRecords(5));
     ScoreCatalogue catalogue;
     loadAndEdit(catalogue, old, 6);
-    const QString archive = paths::archive();
-    const QString data = paths::dataFolder();
-    if (change == QLatin1String("delete archive")) {
-        QVERIFY(QFile::remove(archive));
-    } else if (change == QLatin1String("archive folder")) {
-        QVERIFY(QFile::remove(archive));
-        QVERIFY(QDir().mkdir(archive));
-        writeFile(archive + QStringLiteral("/dentro.txt"), "non toccare");
-    } else if (change == QLatin1String("archive read-only")) {
-        QVERIFY(QFile::setPermissions(archive, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    } else if (change == QLatin1String("archive link to folder")) {
-        QVERIFY(QFile::remove(archive));
-        QVERIFY(QDir().mkdir(QStringLiteral("altrove")));
-        QVERIFY(QFile::link(QStringLiteral("../altrove"), archive));
-    } else if (change == QLatin1String("delete spartiti")) {
-        QVERIFY(QDir(data).removeRecursively());
-    } else if (change == QLatin1String("spartiti file")) {
-        QVERIFY(QDir(data).removeRecursively());
-        writeFile(data, "un file, non una cartella");
-    } else if (change == QLatin1String("spartiti read-only")) {
-        QVERIFY(QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    }
+    QVERIFY(QDir().mkdir(QStringLiteral("cartella")));
+    changeBehindTheBack(path, into);
     const auto disk = snapshot();
     const QStringList before = memory(catalogue, 7);
     QByteArray expected;
     QVERIFY(!encodeArchive(catalogue, expected));
 
-    const auto error = saveArchive(catalogue, archive);
-    QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto error = saveArchive(catalogue, paths::archive());
+    if (into == QLatin1String("read-only"))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (saves) {
         QVERIFY2(!error, error ? qPrintable(error->message) : "");
-        QCOMPARE(readFile(archive), expected);
+        QCOMPARE(readFile(paths::archive()), expected);
         return;
     }
     QVERIFY(error);
@@ -333,26 +345,30 @@ void TestFaults::changedBeforeSaving()
 
 void TestFaults::changedBeforeCopying_data()
 {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("into");
     QTest::addColumn<bool>("copies");
-    QTest::newRow("destination is a folder") << "destination folder" << false;
-    QTest::newRow("destination is a link to a file: the link is replaced") << "link to file" << true;
-    QTest::newRow("destination is a link to a folder: the link is replaced") << "link to folder" << true;
-    QTest::newRow("destination is a dangling link") << "dangling link" << true;
-    QTest::newRow("source deleted after it was chosen") << "source deleted" << false;
-    QTest::newRow("source replaced by a folder") << "source folder" << false;
-    QTest::newRow("destination folder deleted") << "audio deleted" << false;
-    QTest::newRow("destination folder read-only") << "audio read-only" << false;
-    QTest::newRow("source unreadable") << "source unreadable" << false;
+    const QString destination = paths::track(7);
+    QTest::newRow("destination is a folder") << destination << "folder" << false;
+    QTest::newRow("destination is a link to a file: the link is replaced")
+        << destination << "-> ../../bersaglio.mp3" << true;
+    QTest::newRow("destination is a link to a folder: the link is replaced")
+        << destination << "-> ../../cartella" << true;
+    QTest::newRow("destination is a dangling link") << destination << "-> ../../manca.mp3" << true;
+    QTest::newRow("source deleted after it was chosen") << "scelta.mp3" << "" << false;
+    QTest::newRow("source replaced by a folder") << "scelta.mp3" << "folder" << false;
+    QTest::newRow("destination folder deleted") << paths::audioFolder() << "" << false;
+    QTest::newRow("destination folder read-only") << paths::audioFolder() << "read-only" << false;
+    QTest::newRow("source unreadable") << "scelta.mp3" << "unreadable" << false;
 }
 
 void TestFaults::changedBeforeCopying()
 {
-    QFETCH(QString, change);
+    QFETCH(QString, path);
+    QFETCH(QString, into);
     QFETCH(bool, copies);
-    if (change.endsWith(QLatin1String("read-only")) || change.endsWith(QLatin1String("unreadable")))
-        if (isRoot())
-            QSKIP("root ignores permission bits");
+    if (permissionRowAsRoot(into))
+        QSKIP("root ignores permission bits");
 
     testsupport::WorkingFolder folder;
     const QString source = QStringLiteral("scelta.mp3");
@@ -361,35 +377,12 @@ void TestFaults::changedBeforeCopying()
     writeFile(destination, "vecchia base");
     writeFile(QStringLiteral("bersaglio.mp3"), "non scrivermi attraverso un link");
     QVERIFY(QDir().mkdir(QStringLiteral("cartella")));
-    if (change == QLatin1String("destination folder")) {
-        QVERIFY(QFile::remove(destination));
-        QVERIFY(QDir().mkdir(destination));
-    } else if (change == QLatin1String("link to file")) {
-        QVERIFY(QFile::remove(destination));
-        QVERIFY(QFile::link(QStringLiteral("../../bersaglio.mp3"), destination));
-    } else if (change == QLatin1String("link to folder")) {
-        QVERIFY(QFile::remove(destination));
-        QVERIFY(QFile::link(QStringLiteral("../../cartella"), destination));
-    } else if (change == QLatin1String("dangling link")) {
-        QVERIFY(QFile::remove(destination));
-        QVERIFY(QFile::link(QStringLiteral("../../manca.mp3"), destination));
-    } else if (change == QLatin1String("source deleted")) {
-        QVERIFY(QFile::remove(source));
-    } else if (change == QLatin1String("source folder")) {
-        QVERIFY(QFile::remove(source));
-        QVERIFY(QDir().mkdir(source));
-    } else if (change == QLatin1String("audio deleted")) {
-        QVERIFY(QDir(paths::audioFolder()).removeRecursively());
-    } else if (change == QLatin1String("audio read-only")) {
-        QVERIFY(QFile::setPermissions(paths::audioFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    } else if (change == QLatin1String("source unreadable")) {
-        QVERIFY(QFile::setPermissions(source, QFileDevice::WriteOwner));
-    }
+    changeBehindTheBack(path, into);
     auto disk = snapshot();
 
     const auto error = copyFileAtomically(source, destination);
-    QFile::setPermissions(paths::audioFolder(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (into == QLatin1String("read-only"))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (copies) {
         QVERIFY2(!error, error ? qPrintable(error->message) : "");
         const QFileInfo info(destination);
