@@ -1,6 +1,6 @@
 #include "archivetextvalidator.h"
 
-#include "windows1252.h"
+#include "archive.h"
 
 namespace spartiti {
 
@@ -12,9 +12,7 @@ QValidator::State ArchiveTextValidator::validate(QString &input, int &pos) const
     int newPos = pos;
     for (int i = 0; i < input.size(); ++i) {
         const QChar c = input[i];
-        const bool allowed = c != QLatin1Char('"') && c != QLatin1Char('\r') && c != QLatin1Char('\n')
-                             && !windows1252::firstUnencodable(QString(c));
-        if (allowed) {
+        if (!firstUnwritable(QString(c))) {
             kept += c;
         } else {
             if (!removed.contains(c))
