@@ -170,14 +170,11 @@ void Form1::Text4_Change() { storeField(Text4, int(Field::Tags)); }
 
 void Form1::showRefusal(QLineEdit *field, const QString &refused)
 {
-    QString shown;
-    for (const QChar c : refused) {
-        if (!shown.isEmpty())
-            shown += QStringLiteral(", ");
-        shown += (c == QLatin1Char('\r') || c == QLatin1Char('\n')) ? QStringLiteral("a capo")
-                                                                    : QStringLiteral("«%1»").arg(c);
-    }
-    m_lastRefusalHint = QStringLiteral("Carattere non ammesso: %1. L'archivio non può salvarlo.").arg(shown);
+    QStringList what;
+    for (const QChar c : refused)
+        what.append(describeUnwritable(c));
+    what.removeDuplicates();
+    m_lastRefusalHint = QStringLiteral("Non ammesso: l'archivio non può salvare %1.").arg(what.join(QStringLiteral(", ")));
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), m_lastRefusalHint, field);
 }
 
