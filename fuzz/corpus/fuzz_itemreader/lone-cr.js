@@ -1,1 +1,0 @@
-var archivio = ["1","Primo","A","t","1", ];

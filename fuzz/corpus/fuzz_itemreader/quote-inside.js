@@ -1,7 +1,0 @@
-var archivio = [
-"1",
-"Il "Tramonto", lento",
-"",
-"",
-"0",
- ];

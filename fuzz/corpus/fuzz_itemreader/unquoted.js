@@ -1,7 +1,0 @@
-var archivio = [
-1,
-Titolo,
-Autore,
-tag,
-3,
- ];

@@ -1,4 +1,0 @@
-var archivio = [
-"1",
-"Titolo senza fine,
-"",
