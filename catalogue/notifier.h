@@ -30,6 +30,13 @@ public:
         Q_UNUSED(text); Q_UNUSED(minimum); Q_UNUSED(maximum); Q_UNUSED(current);
         return std::nullopt;
     }
+    // A question answered with one of `buttons` (its index); the last button is the one
+    // that Escape and closing the box mean. Nothing when the box was closed otherwise.
+    virtual std::optional<int> askChoice(const QString &text, const QStringList &buttons)
+    {
+        Q_UNUSED(text);
+        return buttons.isEmpty() ? std::nullopt : std::optional<int>(int(buttons.size()) - 1);
+    }
     // One of items (its index), or nothing when the user cancels.
     virtual std::optional<int> chooseItem(const QString &text, const QStringList &items)
     {

@@ -46,6 +46,23 @@ bool MessageBoxNotifier::askYesNo(const QString &text)
     return box.clickedButton() == yes;
 }
 
+std::optional<int> MessageBoxNotifier::askChoice(const QString &text, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::NoButton, m_parent);
+    QList<QPushButton *> added;
+    for (const QString &caption : buttons)
+        added.append(box.addButton(caption, added.size() + 1 == buttons.size() ? QMessageBox::RejectRole
+                                                                               : QMessageBox::AcceptRole));
+    if (added.isEmpty())
+        return std::nullopt;
+    box.setDefaultButton(added.last());
+    box.setEscapeButton(added.last());
+    box.exec();
+    const qsizetype index = added.indexOf(static_cast<QPushButton *>(box.clickedButton()));
+    return index < 0 ? std::nullopt : std::optional<int>(int(index));
+}
+
 std::optional<int> MessageBoxNotifier::askNumber(const QString &text, int minimum, int maximum, int current)
 {
     bool ok = false;

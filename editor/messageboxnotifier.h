@@ -18,6 +18,7 @@ public:
     void warn(const QString &text) override;
     Answer askSaveDiscardCancel(const QString &text) override;
     bool askYesNo(const QString &text) override;
+    std::optional<int> askChoice(const QString &text, const QStringList &buttons) override;
     std::optional<int> askNumber(const QString &text, int minimum, int maximum, int current) override;
     std::optional<int> chooseItem(const QString &text, const QStringList &items) override;
 

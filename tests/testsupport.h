@@ -97,6 +97,15 @@ public:
     bool yes = false;
     std::optional<int> number;
     std::optional<int> choice;
+    // Answers to askChoice, in order; when none is left the question is cancelled.
+    QList<int> choices;
+    std::optional<int> askChoice(const QString &text, const QStringList &) override
+    {
+        asked.append(text);
+        if (choices.isEmpty())
+            return std::nullopt;
+        return choices.takeFirst();
+    }
     bool askYesNo(const QString &text) override
     {
         asked.append(text);
