@@ -2,6 +2,7 @@
 // cannot be loaded there is nothing to lose yet: the error is shown and the program ends.
 
 #include "attachmentwindows.h"
+#include "cataloguedocument.h"
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "module1.h"
@@ -24,23 +25,24 @@ int main(int argc, char *argv[])
 
     spartiti::Module1 state;
     spartiti::MessageBoxNotifier notifier;
-    spartiti::Form1 form(state, notifier);
+    spartiti::CatalogueDocument document(state, notifier);
+    // A second editor on the same catalogue is told before anything is read.
+    if (!document.acquireLock())
+        return 0;
+    spartiti::Form1 form(document, notifier);
     notifier.setParent(&form);
     spartiti::MediaTrackPlayer player;
     form.setTrackPlayer(&player);
 
-    // The page pickers and the track window, made on first use. The editor keeps aside
-    // what an attach replaces, so that it can be undone, and shows the result at once.
-    spartiti::AttachmentWindows attachments(state, notifier);
+    // The page pickers and the track window, made on first use; they report attaches to
+    // the document, which makes them undoable and has the editor show them at once.
+    spartiti::AttachmentWindows attachments(document, notifier);
     QObject::connect(&form, &spartiti::Form1::leftPickerRequested, &attachments,
                      &spartiti::AttachmentWindows::openLeftPicker);
     QObject::connect(&form, &spartiti::Form1::rightPickerRequested, &attachments,
                      &spartiti::AttachmentWindows::openRightPicker);
     QObject::connect(&form, &spartiti::Form1::trackWindowRequested, &attachments,
                      &spartiti::AttachmentWindows::openTrackWindow);
-    QObject::connect(&attachments, &spartiti::AttachmentWindows::aboutToAttach, &form,
-                     &spartiti::Form1::beginAttach);
-    QObject::connect(&attachments, &spartiti::AttachmentWindows::attached, &form, &spartiti::Form1::endAttach);
 
     if (auto error = form.Form_Load()) {
         notifier.setParent(nullptr);

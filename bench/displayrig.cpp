@@ -15,7 +15,7 @@
 namespace spartiti::bench {
 
 DisplayRig::DisplayRig()
-    : m_form(std::make_unique<Form1>(m_state, m_notifier))
+    : m_form(std::make_unique<Form1>(m_document, m_notifier))
 {
     m_selector = m_form->findChild<QScrollBar *>(QStringLiteral("VScroll1"));
     m_left = m_form->findChild<QLabel *>(QStringLiteral("Image1"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguedocument.h"
 #include "form1.h"
 #include "module1.h"
 #include "notifier.h"
@@ -47,6 +48,7 @@ public:
 private:
     Module1 m_state;
     SilentNotifier m_notifier;
+    CatalogueDocument m_document{m_state, m_notifier};
     std::unique_ptr<Form1> m_form;
     QScrollBar *m_selector = nullptr;
     QLabel *m_left = nullptr;

@@ -99,17 +99,20 @@ std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &content
     return std::nullopt;
 }
 
-std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
+std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return openError(path, file.errorString());
-    const QByteArray bytes = file.readAll();
+    bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
                                           .arg(shown(path), file.errorString())};
-    file.close();
+    return std::nullopt;
+}
 
+std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path)
+{
     ArchiveContents contents;
     if (auto error = parseArchive(bytes, contents, path))
         return error;
@@ -122,6 +125,14 @@ std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
             catalogue.setValue(ScoreCatalogue::Field(f), slot, record[f]);
     }
     return std::nullopt;
+}
+
+std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
+{
+    QByteArray bytes;
+    if (auto error = readArchiveBytes(path, bytes))
+        return error;
+    return loadArchiveBytes(catalogue, bytes, path);
 }
 
 std::optional<QChar> firstUnwritable(const QString &value)

@@ -32,6 +32,13 @@ struct ArchiveContents
 std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &contents,
                                   const QString &path);
 
+// The whole file at `path`, with the errors readArchive reports.
+std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes);
+
+// Parses bytes and puts them into slots 1..n of the catalogue, setting scoreCount to n;
+// no other slot changes. On failure the catalogue is untouched.
+std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path);
+
 // Reads the archive at `path` into slots 1..n of the catalogue and sets scoreCount to n;
 // no other slot changes. On failure the catalogue is untouched.
 std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path);

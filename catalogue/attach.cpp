@@ -93,10 +93,7 @@ std::optional<Error> attachTrack(Module1 &state, const QString &chosenPath, int 
                                                 "allegata e la sua categoria non è cambiata.")
                                      .arg(number));
     const QString code = QString::number(categoryCode);
-    if (state.catalogue.category(number) != code) {
-        state.catalogue.setValue(ScoreCatalogue::Field::Category, number, code);
-        state.setModified(true);
-    }
+    state.catalogue.setValue(ScoreCatalogue::Field::Category, number, code);
     return std::nullopt;
 }
 

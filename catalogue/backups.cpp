@@ -1,6 +1,10 @@
 #include "backups.h"
 
+#include "archive.h"
 #include "atomicfile.h"
+
+#include <QCryptographicHash>
+#include <QSet>
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +31,12 @@ bool newerFirst(const QString &a, const QString &b)
     return ma.captured(2).toInt() > mb.captured(2).toInt();
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList names(const QDir &dir)
 {
     QStringList found;
@@ -44,11 +54,20 @@ QString folder(const QString &archivePath)
     return QFileInfo(archivePath).dir().filePath(QStringLiteral("backup"));
 }
 
-std::optional<Error> keep(const QString &archivePath, const QDateTime &now, int keep, QString *kept)
+std::optional<Error> keep(const QString &archivePath, const QDateTime &now, KeptCopy *kept)
 {
     if (!QFileInfo(archivePath).isFile())
         return std::nullopt;
+    QByteArray bytes;
+    if (auto error = readArchiveBytes(archivePath, bytes))
+        return error;
     QDir dir(folder(archivePath));
+    const QStringList existing = names(dir);
+    if (!existing.isEmpty() && readAll(dir.filePath(existing.first())) == bytes) {
+        if (kept)
+            *kept = {dir.filePath(existing.first()), false};
+        return std::nullopt;
+    }
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella delle copie di "
                                                      "sicurezza \"%1\". Nulla è stato salvato.")
@@ -58,15 +77,28 @@ std::optional<Error> keep(const QString &archivePath, const QDateTime &now, int 
     for (int n = 2; dir.exists(name); ++n)
         name = QStringLiteral("archivio-%1-%2.js").arg(stamp).arg(n);
     const QString path = dir.filePath(name);
-    if (auto error = copyFileAtomically(archivePath, path))
+    if (auto error = replaceFileAtomically(path, bytes))
         return error;
     if (kept)
-        *kept = path;
-
-    const QStringList all = names(dir);
-    for (qsizetype i = keep; i < all.size(); ++i)
-        dir.remove(all[i]);
+        *kept = {path, true};
     return std::nullopt;
+}
+
+void prune(const QString &archivePath, int keep)
+{
+    QDir dir(folder(archivePath));
+    QSet<QByteArray> seen;
+    int kept = 0;
+    for (const QString &name : names(dir)) {
+        const QByteArray digest =
+            QCryptographicHash::hash(readAll(dir.filePath(name)), QCryptographicHash::Sha256);
+        if (kept < keep && !seen.contains(digest)) {
+            seen.insert(digest);
+            ++kept;
+        } else {
+            dir.remove(name);
+        }
+    }
 }
 
 QStringList list(const QString &archivePath)
@@ -89,9 +121,16 @@ std::optional<Error> restore(const QString &backupPath, const QString &archivePa
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
                                           .arg(QDir::toNativeSeparators(backupPath), source.errorString())};
     const QByteArray bytes = source.readAll();
-    if (auto error = keep(archivePath, now))
+    KeptCopy current;
+    if (auto error = keep(archivePath, now, &current))
         return error;
-    return replaceFileAtomically(archivePath, bytes);
+    if (auto error = replaceFileAtomically(archivePath, bytes)) {
+        if (current.made)
+            QFile::remove(current.path);
+        return error;
+    }
+    prune(archivePath);
+    return std::nullopt;
 }
 
 } // namespace spartiti::backups

@@ -43,12 +43,4 @@ void Module1::setCategoryName(int index, const QString &name)
     m_categoryNames[index] = name;
 }
 
-void Module1::setModified(bool modified)
-{
-    if (modified == m_modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
-}
-
 } // namespace spartiti

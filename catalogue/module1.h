@@ -36,19 +36,13 @@ public:
     const QString &categoryName(int index) const;
     void setCategoryName(int index, const QString &name);
 
-    // Whether the catalogue holds edits that the archive file does not.
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified);
-
 signals:
     void currentNumberChanged(int number);
-    void modifiedChanged(bool modified);
 
 private:
     std::int16_t m_currentNumber = 0;
     std::int16_t m_categoryTargetNumber = 0;
     std::array<QString, CategoryNameSlots> m_categoryNames;
-    bool m_modified = false;
 };
 
 } // namespace spartiti

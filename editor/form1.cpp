@@ -1,7 +1,7 @@
 #include "form1.h"
 
 #include "archive.h"
-#include "backups.h"
+#include "cataloguedocument.h"
 #include "module1.h"
 #include "notifier.h"
 #include "scorepaths.h"
@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QUndoStack>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,34 +35,46 @@ QString countMessage(int n, const QString &where)
 
 } // namespace
 
-Form1::Form1(Module1 &state, Notifier &notifier, QWidget *parent)
+Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     : QMainWindow(parent)
-    , m_state(state)
+    , m_document(document)
+    , m_state(document.state())
     , m_notifier(notifier)
-    , m_search(state.catalogue)
 {
     setObjectName(QStringLiteral("Form1"));
-    m_history = new QUndoStack(this);
     buildControls();
     buildMenus();
     buildNavigation();
-    connect(m_history, &QUndoStack::indexChanged, this, &Form1::updateModified);
     m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
+    connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);
+    connect(&m_document, &CatalogueDocument::recordWanted, this, &Form1::showRecord);
+    connect(&m_document, &CatalogueDocument::recordRangeWanted, this, &Form1::setRecordRange);
+    connect(&m_document, &CatalogueDocument::filesChanged, this, &Form1::refreshAttachments);
+    connect(&m_document, &CatalogueDocument::changedOnDiskChanged, this, &Form1::showCount);
+    connect(&m_document, &CatalogueDocument::saved, this, [this] {
+        m_countSource = QStringLiteral("spartiti/archivio.js");
+        showCount();
+    });
 }
 
-Form1::~Form1()
+Form1::~Form1() = default;
+
+QUndoStack *Form1::history() const
 {
-    // The history goes with the window's children, after the members it reports on.
-    disconnect(m_history, nullptr, this, nullptr);
+    return m_document.history();
 }
 
 std::optional<Error> Form1::Form_Load()
 {
-    if (auto error = readArchive(m_state.catalogue, paths::archive()))
-        return error;
+    m_countSource = QStringLiteral("archivio");
+    return m_document.load();
+}
+
+void Form1::showLoaded()
+{
     const int n = m_state.catalogue.scoreCount();
-    Label6->setText(countMessage(n, QStringLiteral("archivio")));
+    showCount();
     // One empty record past the last stays within reach, for the next title. An empty
     // archive opens on record 1, the lowest position.
     {
@@ -72,9 +83,17 @@ std::optional<Error> Form1::Form_Load()
         VScroll1->setValue(std::max(n, 1));
     }
     VScroll1_Change();
-    m_history->clear();
-    takeSavedSnapshot();
-    return std::nullopt;
+}
+
+// The count line, and a quiet word when another program changed the archive: the
+// question comes at save time, so typing is never interrupted.
+void Form1::showCount()
+{
+    QString text = countMessage(m_state.catalogue.scoreCount(), m_countSource);
+    if (m_document.changedOnDisk())
+        text += QStringLiteral(" — l'archivio sul disco è stato cambiato da un altro programma: "
+                               "al salvataggio potrai unire le modifiche");
+    Label6->setText(text);
 }
 
 void Form1::VScroll1_Change()
@@ -151,17 +170,7 @@ void Form1::storeField(QLineEdit *field, int fieldIndex)
     // displayed the fields change before currentNumber does.
     const int v = VScroll1->value();
     const auto f = Field(fieldIndex);
-    try {
-        const QString text = field->text();
-        const QString before = m_state.catalogue.value(f, v);
-        if (before == text)
-            return;
-        m_state.catalogue.setValue(f, v, text);
-        m_history->push(new FieldEditCommand(m_state, *this, v, f, before, text, m_visit));
-        updateModified();
-    } catch (const Error &error) {
-        m_notifier.warn(error.message);
-    }
+    m_document.setField(v, f, field->text(), m_visit);
 }
 
 void Form1::Text2_Change() { storeField(Text2, int(Field::Title)); }
@@ -180,41 +189,13 @@ void Form1::showRefusal(QLineEdit *field, const QString &refused)
 
 void Form1::Command5_Click()
 {
-    try {
-        ScoreCatalogue &catalogue = m_state.catalogue;
-        const int count = catalogue.scoreCount();
-        // With no records yet, record 1 is the one on offer.
-        const int last = count == 0 ? 1 : count;
-        if (catalogue.title(last).isEmpty())
-            return;
-        if (count >= ScoreCatalogue::MaxArchiveRecords) {
-            m_notifier.warn(QStringLiteral("L'archivio può contenere al massimo %1 titoli")
-                                .arg(ScoreCatalogue::MaxArchiveRecords));
-            return;
-        }
-        m_history->push(new NewRecordCommand(m_state, *this, count, VScroll1->maximum(), VScroll1->value()));
-    } catch (const Error &error) {
-        m_notifier.warn(error.message);
-    }
+    if (auto error = m_document.addRecord(VScroll1->maximum(), VScroll1->value()))
+        m_notifier.warn(error->message);
 }
 
 bool Form1::save()
 {
-    ScoreCatalogue &catalogue = m_state.catalogue;
-    // The archive about to be replaced is kept first, dated, in spartiti/backup.
-    if (auto error = backups::keep(paths::archive(), QDateTime::currentDateTime())) {
-        m_notifier.warn(error->message);
-        return false;
-    }
-    if (auto error = saveArchive(catalogue, paths::archive())) {
-        m_notifier.warn(error->message);
-        return false;
-    }
-    takeSavedSnapshot();
-    const int n = catalogue.scoreCount();
-    Label6->setText(countMessage(n, QStringLiteral("spartiti/archivio.js")));
-    m_notifier.inform(QStringLiteral("OK!  ") + catalogue.title(n) + QStringLiteral("  è nel tuo database!"));
-    return true;
+    return m_document.save();
 }
 
 void Form1::Command1_Click()
@@ -240,7 +221,7 @@ void Form1::Command4_Click()
 
 bool Form1::mayEnd()
 {
-    if (!m_state.isModified())
+    if (!m_document.isModified())
         return true;
     switch (m_notifier.askSaveDiscardCancel(
         QStringLiteral("Ci sono modifiche non salvate. Salvarle prima di uscire?"))) {

@@ -2,11 +2,8 @@
 
 #include "catalogue.h"
 #include "checkwindow.h"
-#include "editcommands.h"
 #include "error.h"
-#include "filestash.h"
 #include "pagecache.h"
-#include "search.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -27,20 +24,21 @@ class QUndoStack;
 
 namespace spartiti {
 
+class CatalogueDocument;
 class Module1;
 class Notifier;
 class TrackPlayer;
 
 // The editor's main window: one score at a time, chosen with the record selector
 // `VScroll1`; its title, author and tags edited in place; its two pages and the track
-// icon shown from the data folder. Edits go straight into the catalogue and reach the
-// archive only through "Salva Modifiche".
-class Form1 : public QMainWindow, public RecordView
+// icon shown from the data folder. A view of the catalogue document: edits go to the
+// document, which keeps the history and writes the archive on "Salva Modifiche".
+class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    Form1(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
+    Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Loads the archive and shows its last record. An error leaves nothing to lose:
@@ -50,7 +48,7 @@ public:
     // The text shown the last time a field refused a character, for the user's hint.
     QString lastRefusalHint() const { return m_lastRefusalHint; }
 
-    QUndoStack *history() const { return m_history; }
+    QUndoStack *history() const;
     CheckWindow *checkWindow() const { return m_checkWindow; }
     QLineEdit *searchField() const { return m_searchField; }
     // The numbers the search list offers now.
@@ -59,23 +57,16 @@ public:
     // The player of backing tracks; without one the track icon only shows.
     void setTrackPlayer(TrackPlayer *player);
 
-    // RecordView: how undoing and redoing move the editor.
-    void showRecord(int number) override;
-    void setRecordRange(int maximum) override;
-    void reportUndoError(const QString &message) override;
-
 public slots:
+    // Moves the selector to a record, or displays it anew when it is already there.
+    void showRecord(int number);
+    void setRecordRange(int maximum);
+
     // Shows the pages and the track icon of scoreNumber anew if it is the score on show,
     // so that an attach is visible at once.
     void refreshAttachments(int scoreNumber);
 
-    // Around an attach from the picker and track windows: the files and the category it
-    // may replace are kept aside first, so that the attach becomes one undoable step.
-    void beginAttach(int scoreNumber);
-    void endAttach(int scoreNumber);
-
     void checkCatalogue();
-    void restoreBackup();
 
     // The track icon: play the score's track, or stop it when it plays.
     void togglePlayback();
@@ -111,10 +102,9 @@ private:
     void buildNavigation();
     void searchEdited(const QString &text);
     void searchChosen(const QModelIndex &index);
-    // Whether the catalogue differs from what the archive file holds, in what saving writes.
-    void updateModified();
-    void takeSavedSnapshot();
-    void reload();
+    // After the document read the archive anew: the count, the selector, the last record.
+    void showLoaded();
+    void showCount();
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
     bool showPage(QLabel *box, const PageKey &key);
@@ -124,8 +114,12 @@ private:
     bool mayEnd();
     bool save();
 
+    CatalogueDocument &m_document;
     Module1 &m_state;
     Notifier &m_notifier;
+    // Where the count line says the archive was read from: the folder at opening, the
+    // file once saved.
+    QString m_countSource;
     bool m_ending = false;
     QString m_lastRefusalHint;
     PageCache *m_pageCache = nullptr;
@@ -133,16 +127,11 @@ private:
     std::array<PageKey, 2> m_pagesOnShow;
     int m_recordOnShow = 0;
 
-    QUndoStack *m_history = nullptr;
     // Typing in one field is one undo step per visit: a visit ends when the focus or the
     // record changes.
     int m_visit = 0;
-    ScoreCatalogue m_saved;
-    FileStash m_stash;
-    std::optional<AttachState> m_attachBefore;
     QPointer<CheckWindow> m_checkWindow;
 
-    ScoreSearch m_search;
     QLineEdit *m_searchField = nullptr;
     QCompleter *m_completer = nullptr;
     QStandardItemModel *m_matches = nullptr;

@@ -1,6 +1,7 @@
 // Finding and reaching scores: the search field with its list of matches, the keys that
 // move the selector, and the backing track played from the track icon.
 
+#include "cataloguedocument.h"
 #include "form1.h"
 #include "module1.h"
 #include "notifier.h"
@@ -88,7 +89,7 @@ void Form1::buildNavigation()
 void Form1::searchEdited(const QString &text)
 {
     m_matches->clear();
-    const QList<int> found = m_search.find(text);
+    const QList<int> found = m_document.search().find(text);
     for (const int number : found) {
         const ScoreCatalogue &catalogue = m_state.catalogue;
         auto *item = new QStandardItem(QStringLiteral("%1  %2 — %3")

@@ -5,6 +5,7 @@
 // windows left open.
 
 #include "attachmentwindows.h"
+#include "cataloguedocument.h"
 #include "filesnapshot.h"
 #include "folderbrowser.h"
 #include "module1.h"
@@ -28,7 +29,8 @@ struct AttachFixture
     testsupport::WorkingFolder folder;
     spartiti::Module1 state;
     testsupport::RecordingNotifier notifier;
-    spartiti::AttachmentWindows windows{state, notifier};
+    spartiti::CatalogueDocument document{state, notifier};
+    spartiti::AttachmentWindows windows{document, notifier};
     QSignalSpy attached{&windows, &spartiti::AttachmentWindows::attached};
 
     explicit AttachFixture(int current = 0)

@@ -3,6 +3,7 @@
 // One editor window on a temporary data folder, driven through its widgets by
 // objectName, for the tests of the editor.
 
+#include "cataloguedocument.h"
 #include "form1.h"
 #include "module1.h"
 #include "scorepaths.h"
@@ -31,12 +32,13 @@ struct EditorFixture
     WorkingFolder folder;
     spartiti::Module1 state;
     RecordingNotifier notifier;
+    spartiti::CatalogueDocument document{state, notifier};
     std::unique_ptr<spartiti::Form1> form;
 
     explicit EditorFixture(const QByteArray &archive)
     {
         writeFile(spartiti::paths::archive(), archive);
-        form = std::make_unique<spartiti::Form1>(state, notifier);
+        form = std::make_unique<spartiti::Form1>(document, notifier);
     }
     ~EditorFixture() { form->hide(); }
 

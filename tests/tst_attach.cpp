@@ -87,7 +87,6 @@ void TestAttach::writesExactlyTheScoresFiles()
     const auto error = attach(kind, state, chosen(), code);
     QVERIFY2(!error, error ? qPrintable(error->message) : "");
     QCOMPARE(snapshot(), expected);   // byte-equal copies, the source kept, nothing else
-    QCOMPARE(state.isModified(), kind == "track");
     QCOMPARE(state.catalogue.category(score), kind == "track" ? QString::number(code) : QString());
 }
 
@@ -127,7 +126,7 @@ void TestAttach::refusedOrFailedChangesNothingMore_data()
 }
 
 // A refusal copies nothing; a failed copy stops where it failed and says what was done.
-// Either way the category and the modified flag stay as they were.
+// Either way the category stays as it was.
 void TestAttach::refusedOrFailedChangesNothingMore()
 {
     QFETCH(QString, kind);
@@ -159,7 +158,6 @@ void TestAttach::refusedOrFailedChangesNothingMore()
         QVERIFY2(error->message.contains(word), qPrintable(error->message));
     QCOMPARE(snapshot(), expected);
     QCOMPARE(state.catalogue.category(12), QString());
-    QVERIFY(!state.isModified());
 }
 
 void TestAttach::trackSetsCategoryOfTheSameScore()
@@ -179,14 +177,6 @@ void TestAttach::trackSetsCategoryOfTheSameScore()
     QCOMPARE(state.catalogue.category(5), QStringLiteral("2"));
     QCOMPARE(readFile(QStringLiteral("spartiti/audio/7.mp3")), chosenBytes);
     QVERIFY(!QFile::exists(QStringLiteral("spartiti/audio/5.mp3")));
-    QVERIFY(state.isModified());
-
-    // The same category again is no edit; the track is still replaced.
-    state.setModified(false);
-    writeFile(QStringLiteral("pick/scelto.png"), "second take");
-    QVERIFY(!attachTrack(state, chosen(), 9));
-    QVERIFY(!state.isModified());
-    QCOMPARE(readFile(QStringLiteral("spartiti/audio/7.mp3")), QByteArray("second take"));
 }
 
 QTEST_GUILESS_MAIN(TestAttach)

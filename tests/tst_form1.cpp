@@ -56,7 +56,7 @@ void TestForm1::startUpAndMoving()
     QCOMPARE(e.selector()->maximum(), 13);
     QCOMPARE(e.selector()->value(), 12);
     QCOMPARE(e.state.currentNumber(), 12);
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
     QCOMPARE(e.form->windowTitle(), QStringLiteral("Archivio Spartiti 3.01"));
     QCOMPARE(e.notifier.count(), 0);
 
@@ -68,7 +68,7 @@ void TestForm1::startUpAndMoving()
     QTest::keyClick(e.selector(), Qt::Key_Down);
     QCOMPARE(e.selector()->value(), 2);
     QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 2"));
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
     QVERIFY(e.state.catalogue.title(13).isEmpty());
     e.click("Command1");
     QCOMPARE(readFile(paths::archive()), archive);
@@ -115,7 +115,7 @@ void TestForm1::typingThenSavingWritesArchive()
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Città"));
     e.field("Text3")->clear();
     QVERIFY(e.state.catalogue.author(2).isEmpty());
-    QVERIFY(e.state.isModified());
+    QVERIFY(e.document.isModified());
 
     e.click("Command1");
     auto records = testsupport::numberedRecords(3);
@@ -125,7 +125,7 @@ void TestForm1::typingThenSavingWritesArchive()
     QCOMPARE(e.notifier.informed, QStringList{QStringLiteral("OK!  Titolo 3  è nel tuo database!")});
     QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 3 Titoli nell'spartiti/archivio.js"));
     QCOMPARE(e.selector()->value(), 2);
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
 }
 
 void TestForm1::newTitleSequence()
@@ -262,7 +262,7 @@ void TestForm1::failedSaveKeepsEverything()
     QVERIFY(e.notifier.informed.isEmpty());
     QCOMPARE(readFile(paths::archive()), archive);
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
-    QVERIFY(e.state.isModified());
+    QVERIFY(e.document.isModified());
     QVERIFY(e.form->isVisible());
 }
 

@@ -78,17 +78,17 @@ void TestHistory::undoBackToSavedStateIsNotUnsaved()
     Editor e(3);
     const QByteArray original = readFile(paths::archive());
     e.type("Text2", QStringLiteral("!"));
-    QVERIFY(e.state.isModified());
+    QVERIFY(e.document.isModified());
     e.undo();
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
 
     e.redo();
     e.click("Command1");
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
     const QByteArray saved = readFile(paths::archive());
     QVERIFY(saved != original);
     e.undo();   // the file changes only at the next save
-    QVERIFY(e.state.isModified());
+    QVERIFY(e.document.isModified());
     QCOMPARE(readFile(paths::archive()), saved);
     e.click("Command1");
     QCOMPARE(readFile(paths::archive()), original);
@@ -96,7 +96,7 @@ void TestHistory::undoBackToSavedStateIsNotUnsaved()
     // Typing into the empty record past the last changes nothing that saving writes.
     e.selector()->setValue(4);
     e.type("Text2", QStringLiteral("x"));
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
 }
 
 void TestHistory::newRecordUndo()
@@ -105,12 +105,12 @@ void TestHistory::newRecordUndo()
     e.click("Command5");
     QCOMPARE(e.state.catalogue.scoreCount(), 4);
     QCOMPARE(e.selector()->maximum(), 4);
-    QVERIFY(e.state.isModified());
+    QVERIFY(e.document.isModified());
     e.undo();
     QCOMPARE(e.state.catalogue.scoreCount(), 3);
     QCOMPARE(e.selector()->value(), 3);
     QCOMPARE(e.selector()->maximum(), 4);
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
     e.redo();
     QCOMPARE(e.state.catalogue.scoreCount(), 4);
     QCOMPARE(e.selector()->value(), 4);
@@ -123,13 +123,13 @@ void TestHistory::attachUndoRestoresFilesAndCategory()
     e.selector()->setValue(1);
 
     // What the track window and the left picker do, between the two notifications.
-    e.form->beginAttach(3);
+    e.document.beginAttach(3);
     writeFile(paths::leftPage(3), "new left");
     writeFile(paths::rightPage(3), "placeholder");
     writeFile(paths::track(3), "track");
     e.state.catalogue.setValue(ScoreCatalogue::Field::Category, 3, QStringLiteral("7"));
-    e.form->endAttach(3);
-    QVERIFY(e.state.isModified());
+    e.document.endAttach(3);
+    QVERIFY(e.document.isModified());
 
     e.undo();
     QCOMPARE(e.selector()->value(), 3);
@@ -137,7 +137,7 @@ void TestHistory::attachUndoRestoresFilesAndCategory()
     QVERIFY(!QFileInfo::exists(paths::rightPage(3)));
     QVERIFY(!QFileInfo::exists(paths::track(3)));
     QCOMPARE(e.state.catalogue.category(3), QStringLiteral("3"));
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
 
     e.redo();
     QCOMPARE(readFile(paths::leftPage(3)), QByteArray("new left"));
@@ -162,13 +162,13 @@ void TestHistory::backupsOfSavesAndRestore()
 
     e.notifier.choice = 0;
     e.notifier.yes = false;
-    e.form->restoreBackup();
+    e.document.restoreBackup();
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));   // said no
     e.notifier.yes = true;
-    e.form->restoreBackup();
+    e.document.restoreBackup();
     QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2"));
     QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 2"));
-    QVERIFY(!e.state.isModified());
+    QVERIFY(!e.document.isModified());
     QCOMPARE(backups::list(paths::archive()).size(), 2);   // the replaced archive is kept too
 }
 

@@ -34,18 +34,31 @@ void TestSafetyNet::backupNamingAndPruning()
 
     for (int i = 0; i < 23; ++i) {
         writeFile(paths::archive(), "version " + QByteArray::number(i));
-        QString kept;
-        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), backups::Kept, &kept));
-        QVERIFY(QFileInfo::exists(kept));
+        backups::KeptCopy kept;
+        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), &kept));
+        QVERIFY(kept.made && QFileInfo::exists(kept.path));
+        // The same bytes again, as a save without an edit: no second copy.
+        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), &kept));
+        QVERIFY(!kept.made);
+        QCOMPARE(readFile(kept.path), "version " + QByteArray::number(i));
+        backups::prune(paths::archive());
     }
+    // An older version coming back is one copy, the newest: the history keeps 20
+    // distinct versions.
+    writeFile(paths::archive(), "version 10");
+    QVERIFY(!backups::keep(paths::archive(), start.addSecs(30)));
+    backups::prune(paths::archive());
     const QStringList kept = backups::list(paths::archive());
     QCOMPARE(kept.size(), 20);
-    QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("archivio-20261206-190716.js"));
-    QCOMPARE(readFile(kept.first()), QByteArray("version 22"));
-    // Two saves in one second keep both copies; the oldest three were pruned.
-    QCOMPARE(QFileInfo(kept[1]).fileName(), QStringLiteral("archivio-20261206-190715-2.js"));
-    QCOMPARE(readFile(kept[1]), QByteArray("version 21"));
+    QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("archivio-20261206-190735.js"));
+    QCOMPARE(readFile(kept.first()), QByteArray("version 10"));
+    // Two saves in one second keep both copies; the oldest were pruned.
+    QCOMPARE(QFileInfo(kept[1]).fileName(), QStringLiteral("archivio-20261206-190716.js"));
+    QCOMPARE(QFileInfo(kept[2]).fileName(), QStringLiteral("archivio-20261206-190715-2.js"));
+    QCOMPARE(readFile(kept[2]), QByteArray("version 21"));
     QCOMPARE(readFile(kept.last()), QByteArray("version 3"));
+    for (const QString &path : kept)
+        QVERIFY(readFile(path) != "version 10" || path == kept.first());
 }
 
 void TestSafetyNet::restoreKeepsTheReplacedArchive()
@@ -53,10 +66,10 @@ void TestSafetyNet::restoreKeepsTheReplacedArchive()
     testsupport::WorkingFolder folder;
     const QDateTime now(QDate(2026, 1, 2), QTime(3, 4, 5));
     writeFile(paths::archive(), "old");
-    QString oldCopy;
-    QVERIFY(!backups::keep(paths::archive(), now, backups::Kept, &oldCopy));
+    backups::KeptCopy oldCopy;
+    QVERIFY(!backups::keep(paths::archive(), now, &oldCopy));
     writeFile(paths::archive(), "new");
-    QVERIFY(!backups::restore(oldCopy, paths::archive(), now.addSecs(60)));
+    QVERIFY(!backups::restore(oldCopy.path, paths::archive(), now.addSecs(60)));
     QCOMPARE(readFile(paths::archive()), QByteArray("old"));
     QCOMPARE(readFile(backups::list(paths::archive()).first()), QByteArray("new"));
     QVERIFY(backups::restore(QStringLiteral("spartiti/backup/none.js"), paths::archive(), now));

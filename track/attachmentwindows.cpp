@@ -1,5 +1,6 @@
 #include "attachmentwindows.h"
 
+#include "cataloguedocument.h"
 #include "categorylist.h"
 #include "module1.h"
 #include "notifier.h"
@@ -29,9 +30,10 @@ void makeSecondary(QWidget *window)
 
 } // namespace
 
-AttachmentWindows::AttachmentWindows(Module1 &state, Notifier &notifier, QObject *parent)
+AttachmentWindows::AttachmentWindows(CatalogueDocument &document, Notifier &notifier, QObject *parent)
     : QObject(parent)
-    , m_state(state)
+    , m_document(document)
+    , m_state(document.state())
     , m_notifier(notifier)
 {
     setObjectName(QStringLiteral("attachmentWindows"));
@@ -74,8 +76,7 @@ void AttachmentWindows::openTrackWindow()
         auto *window = new TrackWindow(m_state, m_notifier);
         makeSecondary(window);
         forgetOnDiscard(window, m_trackWindow, this);
-        connect(window, &TrackWindow::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
-        connect(window, &TrackWindow::attached, this, &AttachmentWindows::attached);
+        reportAttaches(window);
         m_trackWindow = window;
     }
     bringToFront(m_trackWindow);
@@ -87,9 +88,17 @@ PagePicker *AttachmentWindows::createPicker(bool left)
                                   m_state, m_notifier);
     makeSecondary(picker);
     forgetOnDiscard(picker, left ? m_leftPicker : m_rightPicker, this);
-    connect(picker, &PagePicker::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
-    connect(picker, &PagePicker::attached, this, &AttachmentWindows::attached);
+    reportAttaches(picker);
     return picker;
+}
+
+template<typename Window>
+void AttachmentWindows::reportAttaches(Window *window)
+{
+    connect(window, &Window::aboutToAttach, &m_document, &CatalogueDocument::beginAttach);
+    connect(window, &Window::attached, &m_document, &CatalogueDocument::endAttach);
+    connect(window, &Window::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
+    connect(window, &Window::attached, this, &AttachmentWindows::attached);
 }
 
 void AttachmentWindows::bringToFront(QWidget *window)

@@ -5,6 +5,7 @@
 
 namespace spartiti {
 
+class CatalogueDocument;
 class Module1;
 class Notifier;
 class PagePicker;
@@ -20,7 +21,9 @@ class AttachmentWindows : public QObject
     Q_OBJECT
 
 public:
-    AttachmentWindows(Module1 &state, Notifier &notifier, QObject *parent = nullptr);
+    // Each attach is reported to the document, which keeps aside what it replaces so that
+    // it can be undone, and tells the editor to show the new files.
+    AttachmentWindows(CatalogueDocument &document, Notifier &notifier, QObject *parent = nullptr);
     ~AttachmentWindows() override;
 
     // The windows as they exist now; nullptr before the first opening and after a
@@ -35,17 +38,17 @@ public slots:
     void openTrackWindow();
 
 signals:
-    // An attach to this score is about to be tried ("Ok" or a category button): the
-    // editor may set aside what it can replace.
+    // An attach to this score is about to be tried ("Ok" or a category button), and
+    // files of this score were written (pages or track); the document hears both first.
     void aboutToAttach(int scoreNumber);
-    // Files of this score were written (pages or track): the editor shows them if the
-    // score is on show.
     void attached(int scoreNumber);
 
 private:
     PagePicker *createPicker(bool left);
+    template<typename Window> void reportAttaches(Window *window);
     static void bringToFront(QWidget *window);
 
+    CatalogueDocument &m_document;
     Module1 &m_state;
     Notifier &m_notifier;
     QPointer<PagePicker> m_leftPicker;

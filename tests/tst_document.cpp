@@ -1,0 +1,285 @@
+// The catalogue document without a window: two editors on one archive, another program
+// changing it, restoring backups, the backups that saving leaves, and the lock that
+// tells a second editor.
+
+#include "archive.h"
+#include "backups.h"
+#include "cataloguedocument.h"
+#include "module1.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QLockFile>
+#include <QProcess>
+#include <QUndoStack>
+
+using namespace spartiti;
+using testsupport::archiveBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
+using Field = ScoreCatalogue::Field;
+
+namespace {
+
+// One editor's document on the working folder's archive.
+struct Editor
+{
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document{state, notifier};
+    int visit = 0;
+
+    Editor() { QVERIFY(!document.load()); }
+    void edit(int number, Field field, const QString &text) { document.setField(number, field, text, ++visit); }
+};
+
+// "title|author" of every record in the archive on disk.
+QStringList onDisk()
+{
+    ScoreCatalogue catalogue;
+    if (auto error = readArchive(catalogue, paths::archive()))
+        return {error->message};
+    QStringList records;
+    for (int k = 1; k <= catalogue.scoreCount(); ++k)
+        records.append(catalogue.title(k) + QLatin1Char('|') + catalogue.author(k));
+    return records;
+}
+
+using Edit = QPair<Field, QString>;
+
+} // namespace
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoEditorsOnOneArchive_data();
+    void twoEditorsOnOneArchive();
+    void archiveChangedByAnotherProgram_data();
+    void archiveChangedByAnotherProgram();
+    void restoreReplacesTheWholeCatalogue_data();
+    void restoreReplacesTheWholeCatalogue();
+    void backupsKeepOnlyRealHistory();
+    void lock_data();
+    void lock();
+};
+
+void TestDocument::twoEditorsOnOneArchive_data()
+{
+    QTest::addColumn<Edit>("first");       // on score 2, saved first
+    QTest::addColumn<Edit>("second");      // on score 2, saved second
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QString>("secondScore");  // score 2 on disk at the end
+    QTest::addColumn<bool>("saved");
+    const Edit titleA{Field::Title, "Da A"}, titleB{Field::Title, "Da B"}, authorB{Field::Author, "Autore B"};
+    QTest::newRow("merge: both edits kept") << titleA << authorB << QList<int>{0} << "Da A|Autore B" << true;
+    QTest::newRow("conflict: keep mine") << titleA << titleB << QList<int>{0, 0} << "Da B|Autore 2" << true;
+    QTest::newRow("conflict: keep the disk's") << titleA << titleB << QList<int>{0, 1} << "Da A|Autore 2" << true;
+    QTest::newRow("conflict: cancel") << titleA << titleB << QList<int>{0, 2} << "Da A|Autore 2" << false;
+    QTest::newRow("overwrite") << titleA << authorB << QList<int>{1} << "Titolo 2|Autore B" << true;
+    QTest::newRow("cancel") << titleA << authorB << QList<int>{2} << "Da A|Autore 2" << false;
+}
+
+void TestDocument::twoEditorsOnOneArchive()
+{
+    QFETCH(Edit, first);
+    QFETCH(Edit, second);
+    QFETCH(QList<int>, answers);
+    QFETCH(QString, secondScore);
+    QFETCH(bool, saved);
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor a, b;
+    a.edit(2, first.first, first.second);
+    b.edit(2, second.first, second.second);
+    b.edit(3, Field::Tags, QStringLiteral("da B"));
+    b.document.addRecord(4, 3);
+    b.edit(4, Field::Title, QStringLiteral("Nuovo di B"));
+    QVERIFY(a.document.save());
+    QVERIFY(a.notifier.asked.isEmpty());
+    const QByteArray afterA = readFile(paths::archive());
+    const int backupsBefore = int(backups::list(paths::archive()).size());
+
+    b.notifier.choices = answers;
+    QCOMPARE(b.document.save(), saved);
+    QVERIFY(b.notifier.choices.isEmpty());
+    QVERIFY(b.notifier.asked.first().contains(QStringLiteral("Unisci")));
+    if (answers.size() > 1)
+        QVERIFY2(b.notifier.asked[1].contains(QStringLiteral("Spartito 2, titolo: qui «Da B», sul disco «Da A»")),
+                 qPrintable(b.notifier.asked[1]));
+    QCOMPARE(onDisk().value(1), secondScore);
+    if (!saved) {
+        QCOMPARE(readFile(paths::archive()), afterA);
+        QCOMPARE(backups::list(paths::archive()).size(), backupsBefore);
+        QVERIFY(b.document.isModified());
+        return;
+    }
+    QCOMPARE(onDisk().size(), 4);
+    QCOMPARE(onDisk().value(3), QStringLiteral("Nuovo di B|"));
+    QVERIFY(!b.document.isModified());
+    QCOMPARE(b.state.catalogue.title(2), secondScore.section(QLatin1Char('|'), 0, 0));
+    if (answers.first() == 1) {
+        // The other editor's version is kept, and the confirmation names where.
+        const QString kept = backups::list(paths::archive()).first();
+        QCOMPARE(readFile(kept), afterA);
+        QVERIFY2(b.notifier.informed.last().contains(QFileInfo(kept).fileName()),
+                 qPrintable(b.notifier.informed.last()));
+    }
+}
+
+void TestDocument::archiveChangedByAnotherProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList appended{"Mio titolo|Autore 1", "Titolo 2|Autore 2", "Titolo 3|Autore 3", "Titolo 4|Autore 4"};
+    QTest::newRow("score 4 appended in place") << "in place" << appended;
+    QTest::newRow("score 4 appended by an atomic replace") << "rename" << appended;
+    QTest::newRow("archive deleted") << "delete" << QStringList{"Mio titolo|Autore 1", "Titolo 2|Autore 2",
+                                                                 "Titolo 3|Autore 3"};
+}
+
+void TestDocument::archiveChangedByAnotherProgram()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, expected);
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor e;
+    QSignalSpy noticed(&e.document, &CatalogueDocument::changedOnDiskChanged);
+    e.edit(1, Field::Title, QStringLiteral("Mio titolo"));
+
+    const QByteArray other = archiveBytes(testsupport::numberedRecords(4));
+    if (how == QLatin1String("in place")) {
+        writeFile(paths::archive(), other);
+    } else if (how == QLatin1String("rename")) {
+        writeFile(QStringLiteral("spartiti/nuovo.tmp"), other);
+        QVERIFY(QFile::remove(paths::archive()));
+        QVERIFY(QFile::rename(QStringLiteral("spartiti/nuovo.tmp"), paths::archive()));
+    } else {
+        QVERIFY(QFile::remove(paths::archive()));
+    }
+    QTRY_VERIFY(e.document.changedOnDisk());
+    QCOMPARE(noticed.size(), 1);
+    QVERIFY(e.notifier.asked.isEmpty());   // noticed quietly; the question waits for saving
+
+    e.notifier.choices = {0};
+    QVERIFY(e.document.save());
+    QCOMPARE(onDisk(), expected);
+    QVERIFY(!e.document.changedOnDisk());
+    // A second change after the save is noticed too: the watch survived the replace.
+    writeFile(paths::archive(), other);
+    QTRY_VERIFY(e.document.changedOnDisk());
+}
+
+void TestDocument::restoreReplacesTheWholeCatalogue_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::newRow("a shorter copy") << 1;
+    QTest::newRow("a longer copy") << 5;
+}
+
+void TestDocument::restoreReplacesTheWholeCatalogue()
+{
+    QFETCH(int, records);
+    testsupport::WorkingFolder folder;
+    QVERIFY(QDir().mkpath(QStringLiteral("spartiti/backup")));
+    auto copy = testsupport::numberedRecords(records);
+    copy[0][0] = "Dalla copia";
+    writeFile(QStringLiteral("spartiti/backup/archivio-20260101-120000.js"), archiveBytes(copy));
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor e;
+    e.edit(2, Field::Title, QStringLiteral("non salvato"));
+    e.notifier.choice = 0;
+    e.notifier.yes = true;
+
+    e.document.restoreBackup();
+    QCOMPARE(e.state.catalogue.scoreCount(), records);
+    QCOMPARE(e.state.catalogue.title(1), QStringLiteral("Dalla copia"));
+    QCOMPARE(e.document.history()->count(), 0);
+    QVERIFY(!e.document.isModified());
+    // No record of the replaced catalogue survives past the copy's last, not even as
+    // the record that "+" counts next.
+    for (int k = records + 1; k <= 3; ++k)
+        QVERIFY(e.state.catalogue.title(k).isEmpty() && e.state.catalogue.author(k).isEmpty());
+    QVERIFY(!e.document.addRecord(records + 1, records));
+    QVERIFY(e.document.save());
+    QCOMPARE(onDisk().size(), records + 1);
+    QCOMPARE(onDisk().last(), QStringLiteral("|"));
+}
+
+void TestDocument::backupsKeepOnlyRealHistory()
+{
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor e;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(e.document.save());
+    QCOMPARE(backups::list(paths::archive()).size(), 1);   // saves without an edit add nothing
+
+    // A save that fails after keeping a backup takes that backup back.
+    e.edit(1, Field::Title, QStringLiteral("modificato"));
+    QVERIFY(QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner));
+    QVERIFY(!e.document.save());
+    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(e.notifier.warned.size(), 1);
+    QCOMPARE(backups::list(paths::archive()).size(), 1);
+    QVERIFY(e.document.isModified());
+}
+
+void TestDocument::lock_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("free") << "" << false;
+    QTest::newRow("held by a running editor") << "live" << true;
+    QTest::newRow("left by a killed editor") << "dead" << false;
+    QTest::newRow("no lock can be made") << "no folder" << false;
+}
+
+void TestDocument::lock()
+{
+    QFETCH(QString, holder);
+    QFETCH(bool, asked);
+    testsupport::WorkingFolder folder;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    Module1 otherState;
+    CatalogueDocument other(otherState, notifier);
+    if (holder == QLatin1String("live")) {
+        QVERIFY(other.acquireLock());
+    } else if (holder == QLatin1String("dead")) {
+        // A lock as an editor leaves it, but naming a process that has ended.
+        QProcess finished;
+        finished.start(QStringLiteral("true"));
+        QVERIFY(finished.waitForStarted());
+        const qint64 pid = finished.processId();
+        QVERIFY(finished.waitForFinished());
+        QByteArray lockFile;
+        {
+            QLockFile held(QStringLiteral("spartiti/.archivio.lock"));
+            QVERIFY(held.tryLock(0));
+            lockFile = readFile(QStringLiteral("spartiti/.archivio.lock"));
+        }
+        lockFile.replace(0, lockFile.indexOf('\n'), QByteArray::number(pid));
+        writeFile(QStringLiteral("spartiti/.archivio.lock"), lockFile);
+    } else if (holder == QLatin1String("no folder")) {
+        QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
+    }
+    testsupport::RecordingNotifier mine;
+    CatalogueDocument document(state, mine);
+    mine.yes = true;
+    QVERIFY(document.acquireLock());
+    QCOMPARE(mine.asked.size(), int(asked));
+    if (asked) {
+        QVERIFY2(mine.asked.first().contains(QStringLiteral("processo %1 su ").arg(QCoreApplication::applicationPid())),
+                 qPrintable(mine.asked.first()));
+        mine.yes = false;
+        QVERIFY(!document.acquireLock());
+    } else {
+        QCOMPARE(document.holdsLock(), holder != QLatin1String("no folder"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDocument)
+#include "tst_document.moc"
