@@ -6,10 +6,12 @@
 #include "notifier.h"
 #include "scorepaths.h"
 #include "trackplayer.h"
+#include "utf8detection.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QUndoStack>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,7 +76,33 @@ std::optional<Error> Form1::Form_Load()
     VScroll1_Change();
     m_history->clear();
     takeSavedSnapshot();
+    // Converted values differ from the file as saved, so the catalogue shows as modified.
+    if (convertFromUtf8()) {
+        VScroll1_Change();
+        updateModified();
+    }
     return std::nullopt;
+}
+
+bool Form1::convertFromUtf8()
+{
+    QFile file(paths::archive());
+    if (!file.open(QIODevice::ReadOnly) || !looksLikeUtf8(file.readAll()))
+        return false;
+    file.close();
+    const std::optional<int> answer = m_notifier.askChoice(
+        QStringLiteral("L'archivio sembra scritto in UTF-8 (per esempio \"è\" appare come \"Ã¨\"). "
+                       "Convertirlo in Windows-1252?"),
+        {QStringLiteral("Converti"), QStringLiteral("Lascia così")});
+    if (answer != 0)
+        return false;
+    // The file as it is stays in spartiti/backup, dated, whatever the user does next.
+    std::optional<Error> error = backups::keep(paths::archive(), QDateTime::currentDateTime());
+    if (!error)
+        error = readArchive(m_state.catalogue, paths::archive(), ArchiveEncoding::Utf8);
+    if (error)
+        m_notifier.warn(error->message);
+    return !error;
 }
 
 void Form1::VScroll1_Change()
@@ -174,7 +202,7 @@ void Form1::showRefusal(QLineEdit *field, const QString &refused)
     for (const QChar c : refused)
         what.append(describeUnwritable(c));
     what.removeDuplicates();
-    m_lastRefusalHint = QStringLiteral("Non ammesso: l'archivio non può salvare %1.").arg(what.join(QStringLiteral(", ")));
+    m_lastRefusalHint = QStringLiteral("Non ammesso: l'archivio non può contenere %1.").arg(what.join(QStringLiteral(", ")));
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), m_lastRefusalHint, field);
 }
 

@@ -115,6 +115,8 @@ private:
     void updateModified();
     void takeSavedSnapshot();
     void reload();
+    // Offers to read an archive that looks like UTF-8 as such; true when it was.
+    bool convertFromUtf8();
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
     bool showPage(QLabel *box, const PageKey &key);
