@@ -6,11 +6,17 @@ RUNDIR ?= $(BUILD)/demo-run
 
 .PHONY: deps build run test clean package package-check
 
+# Each target installs only what it needs (see scripts/install-deps.sh): PURPOSE is set
+# per target below and reaches `deps` through the prerequisites.
+PURPOSE ?= run
 deps:
-	@./scripts/install-deps.sh
+	@./scripts/install-deps.sh $(PURPOSE)
 
+# The tests need packages that running does not, so a build made for `make run` leaves
+# them out; `make test` turns them on in the same build folder.
+TESTS ?= OFF
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD)
+	cmake -S . -B $(BUILD) -DSPARTITI_TESTS=$(TESTS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -21,15 +27,20 @@ run: build
 	rm -rf $(RUNDIR) && mkdir -p $(RUNDIR) && cp -r demo/spartiti $(RUNDIR)/
 	cd $(RUNDIR) && $(CURDIR)/$(BUILD)/app/spartiti
 
-test: build
+test: PURPOSE = test
+test: TESTS = ON
+test: deps $(BUILD)/CMakeCache.txt
+	grep -qx 'SPARTITI_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DSPARTITI_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # A Release build of its own makes the Debian package; dpkg-shlibdeps fills in the
 # libraries, and the package is copied here as spartiti_<version>_<arch>.deb.
 PKGBUILD ?= build-package
 
+package: PURPOSE = package
 package: deps
-	cmake -S . -B $(PKGBUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(PKGBUILD) -DCMAKE_BUILD_TYPE=Release -DSPARTITI_TESTS=OFF
 	cmake --build $(PKGBUILD) -j $(JOBS)
 	rm -f $(PKGBUILD)/spartiti_*.deb
 	cd $(PKGBUILD) && cpack -G DEB
@@ -49,8 +60,9 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: test-sanitize fuzz
+test-sanitize: PURPOSE = test
 test-sanitize: deps
-	cmake -S . -B $(ASANBUILD) -DSPARTITI_SANITIZE=ON
+	cmake -S . -B $(ASANBUILD) -DSPARTITI_SANITIZE=ON -DSPARTITI_TESTS=ON
 	cmake --build $(ASANBUILD) -j $(JOBS)
 	cd $(ASANBUILD) && QT_QPA_PLATFORM=offscreen SPARTITI_KILLS=$(SANITIZE_KILLS) $(SANITIZER_ENV) \
 	  ctest --output-on-failure -j $(JOBS)
@@ -62,8 +74,9 @@ FUZZBUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_itemreader fuzz_archive fuzz_archivewrite fuzz_categorylist
 
+fuzz: PURPOSE = fuzz
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -DSPARTITI_FUZZ=ON -DSPARTITI_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -DSPARTITI_FUZZ=ON -DSPARTITI_SANITIZE=ON -DSPARTITI_TESTS=OFF
 	cmake --build $(FUZZBUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@mkdir -p $(FUZZBUILD)/crashes
 	@for t in $(FUZZ_TARGETS); do \
@@ -85,8 +98,9 @@ fuzz: deps
 BENCHBUILD ?= build-bench
 
 .PHONY: bench
+bench: PURPOSE = bench
 bench: deps
-	cmake -S . -B $(BENCHBUILD) -DCMAKE_BUILD_TYPE=Release -DSPARTITI_BENCH=ON
+	cmake -S . -B $(BENCHBUILD) -DCMAKE_BUILD_TYPE=Release -DSPARTITI_BENCH=ON -DSPARTITI_TESTS=OFF
 	cmake --build $(BENCHBUILD) -j $(JOBS) --target spartiti_bench spartiti
 	QT_QPA_PLATFORM=offscreen BENCH_QUICK=$(BENCH_QUICK) $(BENCHBUILD)/bench/spartiti_bench
 

@@ -52,7 +52,7 @@ Error pastEnd(const QString &path, int itemsFound, int itemsNeeded)
 } // namespace
 
 std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &contents,
-                                  const QString &path)
+                                  const QString &path, ArchiveEncoding encoding)
 {
     // First pass: count the items. The counter is 16 bits wide.
     int count = 0;
@@ -90,7 +90,8 @@ std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &content
             const auto item = reader.next();
             if (!item || !reader.next())
                 return pastEnd(path, count, needed);
-            value = windows1252::decode(*item);
+            value = encoding == ArchiveEncoding::Utf8 ? QString::fromUtf8(*item)
+                                                      : windows1252::decode(*item);
         }
         records.append(std::move(record));
     }
@@ -111,10 +112,11 @@ std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes)
     return std::nullopt;
 }
 
-std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path)
+std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path,
+                                      ArchiveEncoding encoding)
 {
     ArchiveContents contents;
-    if (auto error = parseArchive(bytes, contents, path))
+    if (auto error = parseArchive(bytes, contents, path, encoding))
         return error;
 
     const int n = int(contents.records.size());
@@ -127,18 +129,19 @@ std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView 
     return std::nullopt;
 }
 
-std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path)
+std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path, ArchiveEncoding encoding)
 {
     QByteArray bytes;
     if (auto error = readArchiveBytes(path, bytes))
         return error;
-    return loadArchiveBytes(catalogue, bytes, path);
+    return loadArchiveBytes(catalogue, bytes, path, encoding);
 }
 
 std::optional<QChar> firstUnwritable(const QString &value)
 {
     for (const QChar c : value) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\') || c == QLatin1Char('\r')
+            || c == QLatin1Char('\n'))
             return c;
     }
     return windows1252::firstUnencodable(value);
@@ -148,6 +151,8 @@ QString describeUnwritable(QChar c)
 {
     if (c == QLatin1Char('"'))
         return QStringLiteral("le virgolette \"");
+    if (c == QLatin1Char('\\'))
+        return QStringLiteral("la barra rovesciata \\ (la pagina web la leggerebbe diversamente)");
     if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
         return QStringLiteral("un a capo");
     return QStringLiteral("il carattere «%1»").arg(c);

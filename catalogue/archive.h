@@ -22,6 +22,10 @@ namespace spartiti {
 
 using ArchiveRecord = std::array<QString, ScoreCatalogue::FieldCount>;
 
+// How the bytes of each value are read. Archives are Windows-1252; an archive that a text
+// editor re-saved in UTF-8 can be read as such once, to convert it.
+enum class ArchiveEncoding { Windows1252, Utf8 };
+
 struct ArchiveContents
 {
     int itemCount = 0;
@@ -30,26 +34,31 @@ struct ArchiveContents
 
 // Parses the bytes of an archive. `path` only names the file in error messages.
 std::optional<Error> parseArchive(QByteArrayView bytes, ArchiveContents &contents,
-                                  const QString &path);
+                                  const QString &path,
+                                  ArchiveEncoding encoding = ArchiveEncoding::Windows1252);
 
 // The whole file at `path`, with the errors readArchive reports.
 std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes);
 
 // Parses bytes and puts them into slots 1..n of the catalogue, setting scoreCount to n;
 // no other slot changes. On failure the catalogue is untouched.
-std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path);
+std::optional<Error> loadArchiveBytes(ScoreCatalogue &catalogue, QByteArrayView bytes, const QString &path,
+                                      ArchiveEncoding encoding = ArchiveEncoding::Windows1252);
 
 // Reads the archive at `path` into slots 1..n of the catalogue and sets scoreCount to n;
 // no other slot changes. On failure the catalogue is untouched.
-std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path);
+std::optional<Error> readArchive(ScoreCatalogue &catalogue, const QString &path,
+                                 ArchiveEncoding encoding = ArchiveEncoding::Windows1252);
 
 // The exact bytes of the archive for slots 1..scoreCount, numbered from the slot index,
-// an empty category written as "0". Refuses what the format cannot hold: a double quote,
-// CR or LF in a value, a character outside Windows-1252, more than 3 276 records.
+// an empty category written as "0". Refuses what the format cannot hold (see
+// firstUnwritable) and more than 3 276 records.
 std::optional<Error> encodeArchive(const ScoreCatalogue &catalogue, QByteArray &bytes);
 
-// The first character of value that the archive cannot hold (a double quote, CR, LF or a
-// character outside Windows-1252), if any.
+// The first character of value that the archive cannot hold, if any: a double quote, CR
+// or LF, which would end the value, a backslash, which a JavaScript reader takes as an
+// escape (the format has none), or a character outside Windows-1252. Every refusal of
+// the fields, of saving and of the catalogue check asks this one function.
 std::optional<QChar> firstUnwritable(const QString &value);
 
 // How a character that firstUnwritable found is named in messages.

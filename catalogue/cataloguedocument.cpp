@@ -6,6 +6,7 @@
 #include "module1.h"
 #include "notifier.h"
 #include "scorepaths.h"
+#include "utf8detection.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -116,6 +117,31 @@ void CatalogueDocument::adoptLoaded(ScoreCatalogue loaded, const QByteArray &byt
     updateModified();
     if (forgetHistory)
         emit reloaded();
+}
+
+bool CatalogueDocument::offerUtf8Conversion()
+{
+    QByteArray bytes;
+    if (readArchiveBytes(paths::archive(), bytes) || !looksLikeUtf8(bytes))
+        return false;
+    const std::optional<int> answer = m_notifier.askChoice(
+        QStringLiteral("L'archivio sembra scritto in UTF-8 (per esempio \"è\" appare come \"Ã¨\"). "
+                       "Convertirlo in Windows-1252?"),
+        {QStringLiteral("Converti"), QStringLiteral("Lascia così")});
+    if (answer != 0)
+        return false;
+    ScoreCatalogue converted = m_state.catalogue;
+    std::optional<Error> error = loadArchiveBytes(converted, bytes, paths::archive(), ArchiveEncoding::Utf8);
+    if (!error)
+        error = backups::keep(paths::archive(), QDateTime::currentDateTime());
+    if (error) {
+        m_notifier.warn(error->message);
+        return false;
+    }
+    backups::prune(paths::archive());
+    m_state.catalogue = std::move(converted);
+    updateModified();
+    return true;
 }
 
 void CatalogueDocument::updateModified()

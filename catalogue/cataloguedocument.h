@@ -49,6 +49,11 @@ public:
     // starts a new history. On failure nothing in memory changes.
     std::optional<Error> load();
 
+    // An archive that a text editor re-saved in UTF-8 shows "Ã¨" for "è": asks whether to
+    // read it as UTF-8, after a dated backup of the file as it is. The converted values
+    // are then edits, written in Windows-1252 by the next save. True when converted.
+    bool offerUtf8Conversion();
+
     bool isModified() const { return m_modified; }
     // Whether another program changed the archive since this editor read or wrote it.
     bool changedOnDisk() const { return m_watcher.changedOnDisk(); }

@@ -4,8 +4,8 @@
 # sources. Output is deterministic: running it twice gives identical files.
 #
 # Needs: python3, ImageMagick (convert), lame, rsvg-convert (librsvg2-bin),
-# fonts-dejavu-core. The generated files are committed, so this only has to be
-# run after changing it.
+# fonts-dejavu-core (scripts/install-deps.sh demo). The generated files are
+# committed, so this only has to be run after changing it.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -18,6 +18,8 @@ for tool in python3 convert lame rsvg-convert; do
 done
 
 mkdir -p "$out/audio"
+# Pages and tracks of scores that no longer have them must not linger.
+rm -f "$out"/*.jpg "$out"/audio/*.mp3
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -45,6 +47,7 @@ assert len(GENRES) == 33 and len(set(GENRES)) == 33
 
 # ---------------------------------------------------------------- scores ----
 # (title, author, tags, genre number 1..33 or 0 for none)
+# The editor opens on the last score, so the last one has both pages and a track.
 SCORES = [
     ("La donna è mobile", "Verdi, Giuseppe", "aria tenore rigoletto", 2),
     ("Eine kleine Nachtmusik", "Mozart, Wolfgang Amadeus", "serenata archi allegro", 7),
@@ -54,7 +57,7 @@ SCORES = [
     ("La primavera", "Vivaldi, Antonio", "violino concerto stagioni", 5),
     ("Funiculì funiculà", "Denza, Luigi", "napoli vesuvio allegro", 3),
     ("Santa Lucia", "Cottrau, Teodoro", "napoli barcarola", 3),
-    ("Bella ciao", "Tradizionale", "canto popolare resistenza", 8),
+    ("Sul bel Danubio blu", "Strauss, Johann", "orchestra vienna", 12),
     ("Va, pensiero", "Verdi, Giuseppe", "coro nabucco", 2),
     ("Nessun dorma", "Puccini, Giacomo", "aria tenore turandot", 2),
     ("Largo al factotum", "Rossini, Gioachino", "aria baritono barbiere", 2),
@@ -67,7 +70,7 @@ SCORES = [
     ("Lassù sulle montagne", "Tradizionale", "alpini coro montagna", 32),
     ("Studio in do maggiore", "Czerny, Carl", "esercizi pianoforte principianti", 11),
     ("Torna a Surriento", "De Curtis, Ernesto", "napoli sorrento", 0),
-    ("Sul bel Danubio blu", "Strauss, Johann", "orchestra vienna", 12),
+    ("Bella ciao", "Tradizionale", "canto popolare resistenza", 8),
 ]
 
 def check_value(v):
@@ -228,7 +231,7 @@ def placeholder(path):
     render(path, prims, ann)
 
 placeholder(os.path.join(out, "m.jpg"))
-for n in (1, 2, 3, 4, 5, 9):
+for n in (1, 2, 3, 4, 5, 22):
     page(n, "L")
     page(n, "R")
 page(6, "L")   # its right page is the placeholder, copied below
@@ -291,7 +294,7 @@ tracks = {
         "G5/1 A5/1 G5/1 F5/1 E5/1 D5/1 C5/3", 0.22),
     3: ("G4/1 A4/1 B4/1 C5/1.5 B4/0.5 A4/1 G4/1 "
         "E5/2 D5/1 C5/1 B4/1 A4/1 G4/3", 0.3),
-    9: ("E4/1 A4/1 B4/1 C5/1 A4/2 R/1 "
+    22: ("E4/1 A4/1 B4/1 C5/1 A4/2 R/1 "
         "E4/1 A4/1 B4/1 C5/1 A4/2 R/1 "
         "E4/1 A4/1 B4/1 C5/2 B4/1 A4/1 C5/2 B4/1 A4/1 E5/2 E5/1 E5/1 E5/3", 0.16),
 }

@@ -4,8 +4,8 @@
 
 namespace spartiti {
 
-// Keeps out of a field what the archive cannot hold: a double quote, a line break, or a
-// character outside Windows-1252. Offending characters are removed as they are typed or
+// Keeps out of a field what the archive cannot hold (firstUnwritable): a double quote, a
+// backslash, a line break, or a character outside Windows-1252. Offending characters are removed as they are typed or
 // pasted, and `refused` names them so that the window can say why.
 class ArchiveTextValidator : public QValidator
 {

@@ -68,7 +68,11 @@ QUndoStack *Form1::history() const
 std::optional<Error> Form1::Form_Load()
 {
     m_countSource = QStringLiteral("archivio");
-    return m_document.load();
+    if (auto error = m_document.load())
+        return error;
+    if (m_document.offerUtf8Conversion())
+        VScroll1_Change();
+    return std::nullopt;
 }
 
 void Form1::showLoaded()
@@ -183,7 +187,7 @@ void Form1::showRefusal(QLineEdit *field, const QString &refused)
     for (const QChar c : refused)
         what.append(describeUnwritable(c));
     what.removeDuplicates();
-    m_lastRefusalHint = QStringLiteral("Non ammesso: l'archivio non può salvare %1.").arg(what.join(QStringLiteral(", ")));
+    m_lastRefusalHint = QStringLiteral("Non ammesso: l'archivio non può contenere %1.").arg(what.join(QStringLiteral(", ")));
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), m_lastRefusalHint, field);
 }
 

@@ -1,7 +1,8 @@
 // parseArchive over arbitrary bytes. Whatever loads must survive a save: encoded again
 // (the way saving writes it), it parses back to the same records, numbered 1 to n and
 // with an empty category written as "0". Encoding may only refuse a value that holds a
-// double quote, CR or LF, as everything read from the file is Windows-1252 already.
+// double quote, a backslash, CR or LF, as everything read from the file is Windows-1252
+// already.
 
 #include "archive.h"
 #include "catalogue.h"
@@ -20,8 +21,8 @@ const QString Path = QStringLiteral("spartiti/archivio.js");
 
 bool formatCannotHold(const QString &value)
 {
-    return value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\r'))
-        || value.contains(QLatin1Char('\n'));
+    return value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\\'))
+        || value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'));
 }
 
 } // namespace

@@ -22,14 +22,14 @@ namespace {
 const QString Path = QStringLiteral("spartiti/archivio.js");
 
 // Mostly Windows-1252 text, with now and then a character the format cannot hold:
-// a double quote, CR, LF, or a character outside the code page.
+// a double quote, a backslash, CR, LF, or a character outside the code page.
 QString makeValue(FuzzedDataProvider &input)
 {
     std::string raw = input.ConsumeRandomLengthString(40);
     const bool allowForbidden = input.ConsumeIntegralInRange(0, 15) == 0;
     if (!allowForbidden) {
         for (char &c : raw)
-            if (c == '"' || c == '\r' || c == '\n')
+            if (c == '"' || c == '\\' || c == '\r' || c == '\n')
                 c = ' ';
     }
     QString value = windows1252::decode(QByteArrayView(raw.data(), qsizetype(raw.size())));
@@ -45,7 +45,8 @@ std::optional<std::pair<int, Field>> firstForbidden(const ScoreCatalogue &catalo
     for (int slot = 1; slot <= catalogue.scoreCount(); ++slot) {
         for (int f = 1; f < ScoreCatalogue::FieldCount; ++f) {
             const QString &value = catalogue.value(Field(f), slot);
-            if (value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\r'))
+            if (value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\\'))
+                || value.contains(QLatin1Char('\r'))
                 || value.contains(QLatin1Char('\n')) || windows1252::firstUnencodable(value))
                 return std::pair{slot, Field(f)};
         }

@@ -1,19 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Spartiti need.
+# Installs the Debian packages that Spartiti needs for what it is asked to do:
+#   install-deps.sh [run|test|fuzz|bench|package|demo]...
+#   run      build and start the editor (the default, for `make run` and `make build`)
+#   test     run adds the tests' JavaScript engine and the desktop-file checks (`make test`,
+#            `make test-sanitize`: GCC's sanitizer runtimes come with g++)
+#   fuzz     run adds clang and its libFuzzer and sanitizer runtimes (`make fuzz`)
+#   bench    run adds libjpeg and /usr/bin/time (`make bench`)
+#   package  run adds dpkg-shlibdeps and the desktop-file checks (`make package`)
+#   demo     what demo/make-demo.sh and the screenshots of the README are made with
 # Idempotent: packages already present are skipped, so a second run does nothing.
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config
+# g++ and make rather than build-essential, which would bring dpkg-dev along.
+run=(
+  g++ make libc6-dev cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-5compat-dev libgl-dev
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
-  gstreamer1.0-libav qml6-module-qtmultimedia
-  qt6-image-formats-plugins qt6-qpa-plugins libjpeg62-turbo-dev
+  gstreamer1.0-libav
+  qt6-image-formats-plugins qt6-qpa-plugins
   fonts-dejavu-core
-  clang libclang-rt-14-dev
-  xvfb xauth imagemagick time
-  appstream dpkg-dev file desktop-file-utils
 )
+desktop_checks=(appstream desktop-file-utils file)
+test=("${desktop_checks[@]}" qt6-declarative-dev)
+fuzz=(clang libclang-rt-14-dev)
+bench=(libjpeg62-turbo-dev time)
+package=("${desktop_checks[@]}" dpkg-dev)
+demo=(python3 imagemagick lame librsvg2-bin xvfb xauth)
+
+[ $# -gt 0 ] || set -- run
+packages=("${run[@]}")
+for purpose in "$@"; do
+  case $purpose in
+    run) ;;
+    test) packages+=("${test[@]}") ;;
+    fuzz) packages+=("${fuzz[@]}") ;;
+    bench) packages+=("${bench[@]}") ;;
+    package) packages+=("${package[@]}") ;;
+    demo) packages+=("${demo[@]}") ;;
+    *) echo "install-deps.sh: unknown purpose '$purpose' (run, test, fuzz, bench, package, demo)" >&2
+       exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,6 +52,8 @@ done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
+# A package named by two purposes is installed once.
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

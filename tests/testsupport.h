@@ -99,9 +99,11 @@ public:
     std::optional<int> choice;
     // Answers to askChoice, in order; when none is left the question is cancelled.
     QList<int> choices;
-    std::optional<int> askChoice(const QString &text, const QStringList &) override
+    QStringList buttons;   // of the last askChoice
+    std::optional<int> askChoice(const QString &text, const QStringList &offered) override
     {
         asked.append(text);
+        buttons = offered;
         if (choices.isEmpty())
             return std::nullopt;
         return choices.takeFirst();

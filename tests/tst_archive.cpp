@@ -2,6 +2,8 @@
 #include "catalogue.h"
 #include "scorepaths.h"
 #include "testsupport.h"
+#include "utf8detection.h"
+#include "webpagereader.h"
 
 #include <QtTest>
 
@@ -25,6 +27,8 @@ private slots:
     void refusedSaves_data();
     void refusedSaves();
     void emptyCatalogueSaves();
+    void utf8Detection_data();
+    void utf8Detection();
 };
 
 void TestArchive::oneRecordExampleBytes()
@@ -35,10 +39,12 @@ void TestArchive::oneRecordExampleBytes()
     QByteArray bytes;
     QVERIFY(!encodeArchive(catalogue, bytes));
     QCOMPARE(bytes, QByteArray("var archivio = [\r\n\"1\",\r\n\"Titolo 1\",\r\n\"\",\r\n\"\",\r\n\"0\",\r\n ];\r\n"));
+    testsupport::verifyPageReadsCatalogue(bytes, catalogue);
 }
 
 // Values load whole into slots 1 to N, whatever they hold, and save back to the same
-// bytes, Windows-1252 bytes with no character of their own included.
+// bytes, Windows-1252 bytes with no character of their own included; a web page reads
+// the values the editor holds.
 void TestArchive::roundTripRewritesSameBytes()
 {
     testsupport::WorkingFolder folder;
@@ -62,6 +68,7 @@ void TestArchive::roundTripRewritesSameBytes()
     QCOMPARE(catalogue.title(5), QStringLiteral("sopra"));
     QVERIFY(!saveArchive(catalogue, paths::archive()));
     QCOMPARE(readFile(paths::archive()), original);
+    testsupport::verifyPageReadsCatalogue(original, catalogue);
 }
 
 void TestArchive::itemCounts_data()
@@ -152,6 +159,8 @@ void TestArchive::refusedSaves_data()
     QTest::newRow("double quote in title") << int(Field::Title) << QStringLiteral("Il \"re\"") << QStringLiteral("titolo");
     QTest::newRow("line feed in author") << int(Field::Author) << QStringLiteral("a\nb") << QStringLiteral("autore");
     QTest::newRow("carriage return in tags") << int(Field::Tags) << QStringLiteral("a\rb") << QStringLiteral("tag");
+    QTest::newRow("backslash in author") << int(Field::Author) << QStringLiteral("AC\\DC") << QStringLiteral("barra rovesciata \\");
+    QTest::newRow("backslash ending the title") << int(Field::Title) << QStringLiteral("Fine con barra \\") << QStringLiteral("titolo");
     QTest::newRow("not windows-1252") << int(Field::Title) << QStringLiteral("Ωmega") << QStringLiteral("Ω");
 }
 
@@ -191,6 +200,27 @@ void TestArchive::emptyCatalogueSaves()
     QVERIFY(error);
     QCOMPARE(error->kind, Error::Kind::TooManyRecords);
     QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
+}
+
+void TestArchive::utf8Detection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("UTF-8") << archiveBytes({{"La donna \xc3\xa8 mobile", "Caf\xc3\xa9 \xe2\x82\xac 5", "", "2"}}) << true;
+    QTest::newRow("UTF-8 with a byte order mark") << "\xef\xbb\xbf" + archiveBytes({{"Titolo", "", "", "0"}}) << true;
+    QTest::newRow("Windows-1252 accented letters")
+        << archiveBytes({{"\xe0 \xe8 \xe9 \xec \xf2 \xf9 \x80", "perch\xe9 citt\xe0", "caff\xe8\xe8", "0"}}) << false;
+    QTest::newRow("Windows-1252 that starts like UTF-8") << QByteArray("\xc3\xa8 e poi \xe8") << false;
+    QTest::newRow("pure ASCII") << archiveBytes(testsupport::numberedRecords(3)) << false;
+    QTest::newRow("the demo") << readFile(QStringLiteral(SPARTITI_DEMO_DIR "/archivio.js")) << false;
+    QTest::newRow("overlong form") << QByteArray("\xc0\xaf") << false;
+    QTest::newRow("cut short at the end") << QByteArray("abc \xe2\x82") << false;
+}
+
+void TestArchive::utf8Detection()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(looksLikeUtf8(bytes), "utf8");
 }
 
 QTEST_GUILESS_MAIN(TestArchive)

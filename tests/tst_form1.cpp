@@ -1,4 +1,6 @@
+#include "backups.h"
 #include "editorfixture.h"
+#include "webpagereader.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -38,6 +40,8 @@ private slots:
     void refusedCharacters_data();
     void refusedCharacters();
     void failedSaveKeepsEverything();
+    void utf8ArchiveAtStartUp_data();
+    void utf8ArchiveAtStartUp();
     void trackWindowTargetsSelectorPosition();
 };
 
@@ -228,25 +232,78 @@ void TestForm1::unsavedEditsQuestion()
 void TestForm1::refusedCharacters_data()
 {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byKeys");   // typed key by key, or pasted at once
     QTest::addColumn<QString>("kept");
-    QTest::addColumn<bool>("hint");
-    QTest::newRow("double quote") << QStringLiteral("Il \"re\"") << QStringLiteral("Il re") << true;
-    QTest::newRow("line break pasted") << QStringLiteral("a\nb") << QStringLiteral("ab") << true;
-    QTest::newRow("outside windows-1252") << QStringLiteral("Ωmega") << QStringLiteral("mega") << true;
-    QTest::newRow("windows-1252 letters allowed") << QStringLiteral("perché € 5") << QStringLiteral("perché € 5") << false;
+    QTest::addColumn<QString>("hint");
+    const QString backslash = QStringLiteral("Non ammesso: l'archivio non può contenere la barra rovesciata \\ "
+                                             "(la pagina web la leggerebbe diversamente).");
+    QTest::newRow("double quote") << QStringLiteral("Il \"re\"") << false << QStringLiteral("Il re")
+                                  << QStringLiteral("Non ammesso: l'archivio non può contenere le virgolette \".");
+    QTest::newRow("line break pasted") << QStringLiteral("a\nb") << false << QStringLiteral("ab")
+                                       << QStringLiteral("Non ammesso: l'archivio non può contenere un a capo.");
+    QTest::newRow("outside windows-1252") << QStringLiteral("Ωmega") << false << QStringLiteral("mega")
+                                          << QStringLiteral("Non ammesso: l'archivio non può contenere il carattere «Ω».");
+    QTest::newRow("backslash typed") << QStringLiteral("Fine con barra \\") << true
+                                     << QStringLiteral("Fine con barra ") << backslash;
+    QTest::newRow("backslashes pasted") << QStringLiteral("C:\\nuovo AC\\DC \\u00e8") << false
+                                        << QStringLiteral("C:nuovo ACDC u00e8") << backslash;
+    QTest::newRow("windows-1252 letters allowed") << QStringLiteral("perché, € 5") << false
+                                                  << QStringLiteral("perché, € 5") << QString();
 }
 
+// What the field keeps is what is saved, and what a web page including the saved archive
+// reads.
 void TestForm1::refusedCharacters()
 {
     QFETCH(QString, typed);
+    QFETCH(bool, byKeys);
     Editor e(archiveBytes(testsupport::numberedRecords(1)));
     QVERIFY(e.load());
     QLineEdit *title = e.field("Text2");
     title->clear();
-    title->insert(typed);
+    if (byKeys)
+        e.type("Text2", typed);
+    else
+        title->insert(typed);
     QTEST(title->text(), "kept");
     QTEST(e.state.catalogue.title(1), "kept");
-    QTEST(!e.form->lastRefusalHint().isEmpty(), "hint");
+    QTEST(e.form->lastRefusalHint(), "hint");
+    e.click("Command1");
+    QVERIFY(e.notifier.warned.isEmpty());
+    QStringList page;
+    testsupport::pageReads(readFile(paths::archive()), QStringLiteral("archivio"), page);
+    QCOMPARE(page.value(1), title->text());
+}
+
+void TestForm1::utf8ArchiveAtStartUp_data()
+{
+    QTest::addColumn<bool>("convert");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Converti") << true << QStringLiteral("La donna è mobile");
+    QTest::newRow("Lascia così") << false << QStringLiteral("La donna Ã¨ mobile");
+}
+
+// An archive re-saved in UTF-8 gets one question. Converting keeps the file as it was
+// among the backups and leaves the catalogue modified, saved next as Windows-1252.
+void TestForm1::utf8ArchiveAtStartUp()
+{
+    QFETCH(bool, convert);
+    const QByteArray utf8 = archiveBytes({{"La donna \xc3\xa8 mobile", "Verdi, Giuseppe", "", "2"}});
+    Editor e(utf8);
+    e.notifier.choices = {convert ? 0 : 1};
+    QVERIFY(e.load());
+    QCOMPARE(e.notifier.asked, QStringList{QStringLiteral("L'archivio sembra scritto in UTF-8 (per esempio \"è\" "
+                                                          "appare come \"Ã¨\"). Convertirlo in Windows-1252?")});
+    QCOMPARE(e.notifier.buttons, (QStringList{QStringLiteral("Converti"), QStringLiteral("Lascia così")}));
+    QTEST(e.field("Text2")->text(), "title");
+    QCOMPARE(e.document.isModified(), convert);
+    const QStringList kept = backups::list(paths::archive());
+    QCOMPARE(kept.size(), convert ? 1 : 0);
+    if (convert) {
+        QCOMPARE(readFile(kept.first()), utf8);
+        e.click("Command1");
+        QCOMPARE(readFile(paths::archive()), archiveBytes({{"La donna \xe8 mobile", "Verdi, Giuseppe", "", "2"}}));
+    }
 }
 
 void TestForm1::failedSaveKeepsEverything()

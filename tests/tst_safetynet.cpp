@@ -4,6 +4,7 @@
 #include "categorylist.h"
 #include "scorepaths.h"
 #include "testsupport.h"
+#include "webpagereader.h"
 
 #include <QtTest>
 
@@ -102,6 +103,8 @@ void TestSafetyNet::findings_data()
                                            << int(Finding::Kind::BadCategory) << 2;
     QTest::newRow("double quote in tags") << QStringList{} << int(Field::Tags) << QStringLiteral("a\"b")
                                           << int(Finding::Kind::Unwritable) << 2;
+    QTest::newRow("backslash in author") << QStringList{} << int(Field::Author) << QStringLiteral("AC\\DC")
+                                         << int(Finding::Kind::Unwritable) << 2;
 }
 
 void TestSafetyNet::findings()
@@ -133,7 +136,8 @@ void TestSafetyNet::findings()
     QVERIFY(!found.first().text.isEmpty());
 }
 
-// The demo loads whole, with its 33 category names, and has nothing to report.
+// The demo loads whole, with its 33 category names, and has nothing to report; a web page
+// reads from its files the values the editor reads.
 void TestSafetyNet::noFindingOnDemo()
 {
     ScoreCatalogue catalogue;
@@ -143,6 +147,12 @@ void TestSafetyNet::noFindingOnDemo()
     QVERIFY(!readCategoryList(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), names));
     for (const QString &name : names)
         QVERIFY(!name.isEmpty());
+    testsupport::verifyPageReadsCatalogue(testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/archivio.js")),
+                                          catalogue);
+    QStringList pageNames;
+    testsupport::pageReads(testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js")),
+                           QStringLiteral("generi"), pageNames);
+    QCOMPARE(pageNames, QStringList(names.begin(), names.end()));
     const QList<Finding> found = checkCatalogue(catalogue, QStringLiteral(SPARTITI_DEMO_DIR));
     for (const Finding &finding : found)
         qWarning() << finding.text;
