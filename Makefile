@@ -70,9 +70,10 @@ test-sanitize: deps
 # Runs each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/corpus and
 # keeping what it learns in $(FUZZBUILD)/corpus; a failing input lands in $(FUZZBUILD)/crashes.
 # The item reader has no seeds of its own: it starts from the archives and category lists.
+# A target's own dictionary, fuzz/<target>.dict, replaces the archive's.
 FUZZBUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_itemreader fuzz_archive fuzz_archivewrite fuzz_categorylist
+FUZZ_TARGETS = fuzz_itemreader fuzz_archive fuzz_archivewrite fuzz_categorylist fuzz_mp3duration
 
 fuzz: PURPOSE = fuzz
 fuzz: deps
@@ -83,9 +84,10 @@ fuzz: deps
 	  mkdir -p $(FUZZBUILD)/corpus/$$t; \
 	  seeds=fuzz/corpus/$$t; \
 	  [ -d $$seeds ] || seeds="fuzz/corpus/fuzz_archive fuzz/corpus/fuzz_categorylist"; \
+	  dict=fuzz/$$t.dict; [ -f $$dict ] || dict=fuzz/archive.dict; \
 	  echo "$$t: $(FUZZ_SECONDS) s"; \
 	  if ! $(SANITIZER_ENV) $(FUZZBUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) \
-	      -print_final_stats=1 -dict=fuzz/archive.dict -artifact_prefix=$(FUZZBUILD)/crashes/$$t- \
+	      -print_final_stats=1 -dict=$$dict -artifact_prefix=$(FUZZBUILD)/crashes/$$t- \
 	      $(FUZZBUILD)/corpus/$$t $$seeds > $(FUZZBUILD)/$$t.log 2>&1; then \
 	    tail -n 60 $(FUZZBUILD)/$$t.log; exit 1; \
 	  fi; \

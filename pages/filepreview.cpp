@@ -2,6 +2,7 @@
 
 #include "pageimage.h"
 
+#include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
 
@@ -9,6 +10,9 @@ namespace spartiti {
 
 FilePreview previewFile(const QString &path, const QSize &box)
 {
+    // A FIFO put in the chosen file's place would block the worker for good.
+    if (!QFileInfo(path).isFile())
+        return {};
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);

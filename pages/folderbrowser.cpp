@@ -1,6 +1,9 @@
 #include "folderbrowser.h"
 
+#include "filelistview.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListView>
@@ -27,7 +30,7 @@ FolderBrowser::FolderBrowser(QWidget *window)
     , m_folderModel(new QFileSystemModel(this))
     , m_fileModel(new QFileSystemModel(this))
     , m_folderList(new QTreeView(window))
-    , m_fileList(new QListView(window))
+    , m_fileList(new FileListView(window))
     , m_startFolder(QDir::currentPath())
 {
     setObjectName(QStringLiteral("folderBrowser"));
@@ -53,13 +56,20 @@ FolderBrowser::FolderBrowser(QWidget *window)
     connect(m_folderList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FolderBrowser::Dir1_Change);
     // A mouse press makes the item current before it selects it, the keyboard selects
-    // before it makes current: a file counts as chosen once it is both. The view also
-    // makes an item current without selecting it when it gets the focus, or when the
-    // current file disappears; neither is a choice of the user's.
+    // before it makes current: a file counts as chosen once it is both, in the course of
+    // the user's own mouse or key event. The view also makes an item current, or
+    // selects one, when it gets the focus or when files change under it; none of that
+    // is a choice of the user's.
     connect(m_fileList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FolderBrowser::fileSelectionChanged);
     connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FolderBrowser::fileSelectionChanged);
+    // The list changes when files change under it: then the chosen file may be gone.
+    connect(m_fileModel, &QAbstractItemModel::rowsRemoved, this, &FolderBrowser::checkChosenFile);
+    connect(m_fileModel, &QAbstractItemModel::rowsInserted, this, &FolderBrowser::checkChosenFile);
+    connect(m_fileModel, &QAbstractItemModel::dataChanged, this, &FolderBrowser::checkChosenFile);
+    connect(m_fileModel, &QAbstractItemModel::layoutChanged, this, &FolderBrowser::checkChosenFile);
+    connect(m_fileModel, &QAbstractItemModel::modelReset, this, &FolderBrowser::checkChosenFile);
     // The tree fills in and sorts itself after the window is up, which moves the start
     // folder out of sight; it is brought back until the user scrolls or opens another
     // folder. Queued, so that the view has laid out the change first.
@@ -108,10 +118,25 @@ void FolderBrowser::Dir1_Change(const QModelIndex &current)
 void FolderBrowser::fileSelectionChanged()
 {
     const QModelIndex current = m_fileList->currentIndex();
-    if (!current.isValid() || current.parent() != m_fileList->rootIndex()
+    if (!m_fileList->isUserActing() || !current.isValid()
+        || current.parent() != m_fileList->rootIndex()
         || !m_fileList->selectionModel()->isSelected(current) || m_fileModel->isDir(current))
         return;
-    emit fileChosen(m_fileModel->filePath(current));
+    m_chosenPath = m_fileModel->filePath(current);
+    m_chosenGone = false;
+    emit fileChosen(m_chosenPath);
+}
+
+// Asked of the file system itself, not of the list, which may lag behind it.
+void FolderBrowser::checkChosenFile()
+{
+    if (m_chosenPath.isEmpty() || QFileInfo(m_chosenPath).isFile() == !m_chosenGone)
+        return;
+    m_chosenGone = !m_chosenGone;
+    if (m_chosenGone)
+        emit chosenFileGone(m_chosenPath);
+    else
+        emit fileChosen(m_chosenPath);
 }
 
 void FolderBrowser::keepStartFolderInView()

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "filelistview.h"
+
 #include <QObject>
 #include <QString>
 
 class QColor;
 class QFileSystemModel;
 class QFont;
-class QListView;
 class QModelIndex;
 class QTreeView;
 class QWidget;
@@ -18,6 +19,9 @@ namespace spartiti {
 // lists the plain, non-hidden files of the folder current in Dir1. Both views are made
 // children of the given window, which places them. Browsing never changes the process's
 // working folder: the lists only read.
+//
+// The chosen file is the one the user last selected in File1; the list moving its
+// selection by itself, when files change under it, chooses nothing.
 class FolderBrowser : public QObject
 {
     Q_OBJECT
@@ -37,21 +41,31 @@ public:
     void setListFonts(const QFont &folderFont, const QFont &fileFont);
     void setListColours(const QColor &folderText, const QColor &fileText, const QColor &background);
 
+    // The file the user chose last; empty until the first choice.
+    QString chosenPath() const { return m_chosenPath; }
+
 signals:
-    // The user selected a file in File1, with the mouse or the keyboard.
+    // The user selected a file in File1, with the mouse or the keyboard; also when the
+    // chosen file, gone for a while, is back.
     void fileChosen(const QString &path);
+    // The list noticed that the chosen file is no longer there as a plain file:
+    // deleted, renamed, or replaced by a folder or something else.
+    void chosenFileGone(const QString &path);
 
 private:
     void Dir1_Change(const QModelIndex &current);
     void fileSelectionChanged();
+    void checkChosenFile();
     void keepStartFolderInView();
     void stopFollowingStartFolder();
 
     QFileSystemModel *m_folderModel;
     QFileSystemModel *m_fileModel;
     QTreeView *m_folderList;
-    QListView *m_fileList;
+    FileListView *m_fileList;
     QString m_folder;
+    QString m_chosenPath;
+    bool m_chosenGone = false;
     QString m_startFolder;
     bool m_followStartFolder = true;
 };

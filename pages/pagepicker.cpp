@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -112,6 +113,7 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     m_browser->fileList()->setFocus();
 
     connect(m_browser, &FolderBrowser::fileChosen, this, &PagePicker::File1_Click);
+    connect(m_browser, &FolderBrowser::chosenFileGone, this, &PagePicker::showChosenFileGone);
     connect(m_closeButton, &QPushButton::clicked, this, &PagePicker::Command1_Click);
     connect(m_okButton, &QPushButton::clicked, this, &PagePicker::Command2_Click);
     connect(&m_state, &Module1::currentNumberChanged, this, &PagePicker::showScoreNumber);
@@ -129,6 +131,13 @@ void PagePicker::File1_Click(const QString &path)
     m_chosenPath = path;
     m_chosenLabel->setText(QDir::toNativeSeparators(path));
     m_preview->showFile(path);
+}
+
+// The choice stays: "Ok" then says that there is no file to attach.
+void PagePicker::showChosenFileGone(const QString &path)
+{
+    m_chosenLabel->setText(QStringLiteral("File non più presente: %1").arg(QFileInfo(path).fileName()));
+    m_preview->showFile(QString());
 }
 
 void PagePicker::Command1_Click()

@@ -45,6 +45,7 @@ protected:
 
 private:
     void File1_Click(const QString &path);
+    void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command2_Click();
     void showScoreNumber(int number);

@@ -26,6 +26,8 @@ inline FileMap snapshot()
         } else if (info.isDir()) {
             files.insert(name, "<folder>");
             pending.append(QDir(info.filePath()).entryInfoList(filters));
+        } else if (!info.isFile()) {
+            files.insert(name, "<not a file>");   // a FIFO would block the read
         } else {
             QFile file(info.filePath());
             files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));

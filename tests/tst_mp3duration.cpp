@@ -7,16 +7,17 @@ using namespace spartiti;
 
 namespace {
 
+QByteArray bigEndian(quint32 value)
+{
+    return QByteArray(1, char(value >> 24)) + char(value >> 16) + char(value >> 8) + char(value);
+}
+
 // An MPEG-1 layer III frame at 128 kbit/s and 44.1 kHz: 417 bytes, 1152 samples.
 QByteArray frame(char padding = 0)
 {
-    QByteArray bytes(417, '\x55');
-    bytes[0] = '\xFF';
-    bytes[1] = '\xFB';
+    QByteArray bytes(417 + padding, '\x55');
+    bytes.replace(0, 4, QByteArray("\xFF\xFB\x90\x00", 4));
     bytes[2] = char(0x90 | (padding << 1));
-    bytes[3] = '\x00';
-    if (padding)
-        bytes.append('\x55');
     return bytes;
 }
 
@@ -28,14 +29,53 @@ QByteArray frames(int count)
     return bytes;
 }
 
-// The first frame carrying a Xing header that counts `count` frames of sound.
-QByteArray xingFrame(quint32 count)
+// MPEG-2.5 layer III at 32 kbit/s and 11 025 Hz: 208 bytes, 576 samples.
+QByteArray mpeg25Frames(int count)
 {
-    QByteArray bytes = frame();
-    bytes.replace(36, 12, QByteArray("Xing\0\0\0\x01", 8)
-                              + QByteArray(1, char(count >> 24)) + char(count >> 16)
-                              + char(count >> 8) + char(count));
-    return bytes;
+    QByteArray one(208, '\x55');
+    one.replace(0, 4, QByteArray("\xFF\xE3\x40\x00", 4));
+    return one.repeated(count);
+}
+
+// CRC-16, polynomial 0x8005 reflected.
+quint16 crc16(QByteArrayView bytes)
+{
+    quint16 crc = 0;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return crc;
+}
+
+// The first frame with an Info header counting `count` frames of sound and `bytes` bytes
+// of stream; with an `encoder` name, a LAME-format extension records delay and padding.
+QByteArray infoFrame(quint32 count, quint32 bytes, const QByteArray &encoder = {}, int delay = 0,
+                     int padding = 0)
+{
+    QByteArray header = frame();
+    const QByteArray fields = "Info" + bigEndian(0x0F) + bigEndian(count) + bigEndian(bytes)
+                              + QByteArray(104, '\0');   // table of contents, quality
+    header.replace(36, fields.size(), fields);
+    if (!encoder.isEmpty()) {
+        QByteArray extension = encoder.leftJustified(9, '\0') + QByteArray(12, '\0');
+        extension += char(delay >> 4);
+        extension += char((delay & 0x0F) << 4 | padding >> 8);
+        extension += char(padding) + QByteArray(10, '\0');
+        header.replace(156, extension.size(), extension);
+        const quint16 crc = crc16(QByteArrayView(header).first(190));
+        header[190] = char(crc >> 8);
+        header[191] = char(crc);
+    }
+    return header;
+}
+
+// A file of `count` frames whose Info header tells them right.
+QByteArray encodedFile(int count)
+{
+    const QByteArray sound = frames(count);
+    return infoFrame(count, 417 + sound.size()) + sound;
 }
 
 // An ID3v2 tag that carries frames of another stream (48 kHz, 384 bytes each), as an
@@ -48,6 +88,16 @@ QByteArray id3Tag()
     const int size = int(body.size());
     return QByteArray("ID3\x03\0\0", 6) + char((size >> 21) & 0x7F) + char((size >> 14) & 0x7F)
            + char((size >> 7) & 0x7F) + char(size & 0x7F) + body;
+}
+
+// An APEv2 tag of `items` bytes of items, with its footer and no header.
+QByteArray apeTag(int items)
+{
+    const auto le32 = [](quint32 value) {
+        return QByteArray(1, char(value)) + char(value >> 8) + char(value >> 16) + char(value >> 24);
+    };
+    return QByteArray(items, 'a') + "APETAGEX" + le32(2000) + le32(items + 32) + le32(1) + le32(0)
+           + QByteArray(8, '\0');
 }
 
 QByteArray fileBytes(const QString &path)
@@ -70,28 +120,63 @@ private slots:
 void TestMp3Duration::duration_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("readable");       // what the reader yields; -1: all
     QTest::addColumn<qint64>("milliseconds");   // -1: not MPEG audio
     // 100 frames of 1152 samples at 44 100 Hz.
-    QTest::newRow("frames counted") << frames(100) << qint64(2612);
-    QTest::newRow("after an ID3v2 tag holding other frames") << id3Tag() + frames(100) << qint64(2612);
-    QTest::newRow("ID3v1 tag at the end") << frames(100) + "TAG" + QByteArray(125, ' ') << qint64(2612);
-    QTest::newRow("last frame cut short") << frames(101).chopped(100) << qint64(2612);
-    QTest::newRow("Xing frame count") << xingFrame(1000) + frames(3) << qint64(26122);
+    QTest::newRow("frames counted") << frames(100) << qint64(-1) << qint64(2612);
+    QTest::newRow("after an ID3v2 tag holding other frames")
+        << id3Tag() + frames(100) << qint64(-1) << qint64(2612);
+    QTest::newRow("ID3v1 tag at the end") << frames(100) + "TAG" + QByteArray(125, ' ') << qint64(-1)
+                                          << qint64(2612);
+    QTest::newRow("last frame cut short") << frames(101).chopped(100) << qint64(-1) << qint64(2612);
+    QTest::newRow("MPEG-2.5, 576 samples at 11 025 Hz") << mpeg25Frames(100) << qint64(-1) << qint64(5224);
+    // Trusted: the header's count stands for the frames, which are not read.
+    QTest::newRow("Info count, byte count agreeing")
+        << infoFrame(1000, 417 + 3 * 417) + frame().repeated(3) << qint64(-1) << qint64(26122);
+    QTest::newRow("Info count, an APE tag at the end")
+        << infoFrame(1000, 417 + 3 * 417) + frame().repeated(3) + apeTag(2000) << qint64(-1)
+        << qint64(26122);
+    QTest::newRow("cut after the header") << encodedFile(1000).first(417 + frames(50).size())
+                                          << qint64(-1) << qint64(1306);
+    QTest::newRow("two files joined") << encodedFile(100) + encodedFile(100) << qint64(-1)
+                                      << qint64(5224);
+    QTest::newRow("joined with a tag between") << encodedFile(100) + id3Tag() + frames(100)
+                                               << qint64(-1) << qint64(5224);
+    QTest::newRow("junk over 64 KB first")
+        << QByteArray("\xFF\xFB\x90\x00 junk ", 10).repeated(7000) + frames(100) << qint64(-1) << qint64(2612);
+    // (100 × 1152 - 576 - 1000) samples.
+    QTest::newRow("delay and padding under another encoder's name")
+        << infoFrame(100, 417 + frames(100).size(), "Lavc60.31", 576, 1000) + frames(100) << qint64(-1)
+        << qint64(2576);
+    QTest::newRow("data ending sooner than its size") << frames(100) << qint64(frames(50).size())
+                                                      << qint64(1306);
     // 4919 ms is also what the file's ID3 length frame and GStreamer say.
     QTest::newRow("demo track, MPEG-2 with a LAME header")
-        << fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3")) << qint64(4919);
-    QTest::newRow("empty") << QByteArray() << qint64(-1);
-    QTest::newRow("text") << QByteArray("not a track\r\n").repeated(50) << qint64(-1);
+        << fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3")) << qint64(-1) << qint64(4919);
+    QTest::newRow("empty") << QByteArray() << qint64(-1) << qint64(-1);
+    QTest::newRow("text") << QByteArray("not a track\r\n").repeated(50) << qint64(-1) << qint64(-1);
     QTest::newRow("a lone sync pattern in text")
-        << QByteArray("text ") + frame() + QByteArray("more text").repeated(50) << qint64(-1);
-    QTest::newRow("JPEG page") << fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/1L.jpg")) << qint64(-1);
+        << QByteArray("text ") + frame() + QByteArray("more text").repeated(50) << qint64(-1) << qint64(-1);
+    QTest::newRow("JPEG page") << fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/1L.jpg")) << qint64(-1)
+                               << qint64(-1);
 }
 
 void TestMp3Duration::duration()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(qint64, readable);
     QFETCH(qint64, milliseconds);
-    QCOMPARE(mp3Duration(bytes).value_or(-1), milliseconds);
+    if (readable < 0) {
+        QCOMPARE(mp3Duration(bytes).value_or(-1), milliseconds);
+        QCOMPARE(hasMpegAudio(bytes.size(), [&](qint64 offset, qint64 length) {
+                     return bytes.mid(offset, length);
+                 }),
+                 milliseconds >= 0);
+        return;
+    }
+    const QByteArray yielded = bytes.first(readable);
+    const auto read = [&](qint64 offset, qint64 length) { return yielded.mid(offset, length); };
+    QCOMPARE(mp3Duration(bytes.size(), read).value_or(-1), milliseconds);
 }
 
 QTEST_GUILESS_MAIN(TestMp3Duration)

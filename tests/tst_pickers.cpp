@@ -7,6 +7,8 @@
 #include <QSemaphore>
 #include <QTreeView>
 
+#include <sys/stat.h>
+
 using namespace spartiti;
 using namespace browsertesting;
 using filesnapshot::FileMap;
@@ -58,6 +60,8 @@ private slots:
     void actsOnTheScoreOnShowAtOk();
     void hideKeepsStateTitleBarCloseDiscards();
     void choosingAFile();
+    void chosenFileGoneAttachesNothing_data();
+    void chosenFileGoneAttachesNothing();
     void previewBeforeOk_data();
     void previewBeforeOk();
     void lateDecodeIsNotShown();
@@ -208,6 +212,47 @@ void TestPickers::choosingAFile()
     QCOMPARE(list->rootIndex(), files->index(browser->folder()));
     QCOMPARE(picker->chosenPath(), current);
     QCOMPARE(QDir::currentPath(), f.folder.path());   // browsing moves nothing
+    picker->hide();
+}
+
+void TestPickers::chosenFileGoneAttachesNothing_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("deleted") << "deleted";
+    QTest::newRow("renamed") << "renamed";
+    QTest::newRow("replaced by a folder") << "folder";
+    QTest::newRow("replaced by a FIFO") << "fifo";
+}
+
+// The list moves its selection to a neighbour when the chosen file goes; the choice
+// stays, Label1 says it is gone, and "Ok" attaches nothing.
+void TestPickers::chosenFileGoneAttachesNothing()
+{
+    QFETCH(QString, change);
+    Pickers f;
+    writeFile(QStringLiteral("pick/a.jpg"), "the neighbour");
+    PagePicker *picker = f.open(false);
+    f.choose(picker, QStringLiteral("scelto.jpg"));
+    QTRY_COMPARE(picker->findChild<PreviewPane *>()->pendingDecodes(), 0);
+    const QString chosen = picker->chosenPath();
+    const QString path = QStringLiteral("pick/scelto.jpg");
+    if (change == QStringLiteral("renamed")) {
+        QVERIFY(QFile::rename(path, QStringLiteral("pick/z.jpg")));
+    } else {
+        QVERIFY(QFile::remove(path));
+        if (change == QStringLiteral("folder"))
+            QVERIFY(QDir().mkdir(path));
+        else if (change == QStringLiteral("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    QTRY_COMPARE(label(picker, "Label1"), QStringLiteral("File non più presente: scelto.jpg"));
+    QCOMPARE(picker->chosenPath(), chosen);
+    const FileMap before = snapshot();
+
+    click(picker, "Command2");
+    QCOMPARE(snapshot(), before);
+    QCOMPARE(f.notifier.warned, QStringList{"Prima devi selezionare un file!"});
+    QCOMPARE(f.notifier.informed, QStringList());
     picker->hide();
 }
 

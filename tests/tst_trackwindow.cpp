@@ -11,7 +11,15 @@ using testsupport::writeFile;
 
 namespace {
 
-const QByteArray trackBytes("ID3 track \0\x01\xfe", 13);
+// Three MPEG-1 layer III frames: a track taken without a question.
+QByteArray mpegTrack()
+{
+    QByteArray frame("\xFF\xFB\x90\x00", 4);
+    frame += QByteArray("\0\x01\xfe", 3).repeated(139).left(413);
+    return frame.repeated(3);
+}
+const QByteArray trackBytes = mpegTrack();
+const QString notMpeg = QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?");
 
 // A category list in the layout the reader is built for: a first line, then one quoted
 // name and a comma per line, then the closing line.
@@ -32,6 +40,7 @@ struct Tracks : AttachFixture
         writeFile(QStringLiteral("spartiti/audio/7.mp3"), "old track of 7");
         writeFile(QStringLiteral("pick/base.mp3"), trackBytes);
         writeFile(QStringLiteral("pick/sub/altra.mp3"), "another track");
+        writeFile(QStringLiteral("pick/testo.txt"), "not a track");
     }
     // The editor's "Associa una base Mp3 a questo spartito": it notes its selector, then
     // opens the window.
@@ -56,6 +65,8 @@ private slots:
     void clickAttachesToTheScoreOnShow();
     void refusalsAndFailures_data();
     void refusalsAndFailures();
+    void notMpegAudioIsAskedAbout_data();
+    void notMpegAudioIsAskedAbout();
     void hideKeepsCaptionsCloseRereadsTheList();
     void unreadableListOpensNoWindow_data();
     void unreadableListOpensNoWindow();
@@ -138,23 +149,29 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
 
 void TestTrackWindow::refusalsAndFailures_data()
 {
-    QTest::addColumn<bool>("choose");
+    QTest::addColumn<QString>("change");   // made after the choice
     QTest::addColumn<QStringList>("mentions");
-    QTest::newRow("nothing chosen") << false << QStringList{"Prima devi selezionare un file mp3!"};
-    QTest::newRow("no audio folder")
-        << true << QStringList{"spartiti/audio", "non esiste", "la sua categoria non è cambiata"};
+    QTest::newRow("nothing chosen") << "" << QStringList{"Prima devi selezionare un file mp3!"};
+    QTest::newRow("no audio folder") << "spartiti/audio"
+                                     << QStringList{"spartiti/audio", "non esiste",
+                                                    "la sua categoria non è cambiata"};
+    QTest::newRow("chosen file deleted") << "pick/base.mp3"
+                                         << QStringList{"Prima devi selezionare un file mp3!"};
 }
 
 void TestTrackWindow::refusalsAndFailures()
 {
-    QFETCH(bool, choose);
+    QFETCH(QString, change);
     QFETCH(QStringList, mentions);
     Tracks f(7);
     f.state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("3"));
     TrackWindow *window = f.open();
-    if (choose) {
+    if (!change.isEmpty()) {
         f.choose(window, QStringLiteral("base.mp3"));
-        QVERIFY(QDir(QStringLiteral("spartiti/audio")).removeRecursively());
+        if (QFileInfo(change).isDir())
+            QVERIFY(QDir(change).removeRecursively());
+        else
+            QVERIFY(QFile::remove(change));
     }
     const FileMap before = snapshot();
 
@@ -166,6 +183,35 @@ void TestTrackWindow::refusalsAndFailures()
         QVERIFY2(f.notifier.warned.first().contains(word), qPrintable(f.notifier.warned.first()));
     QCOMPARE(f.attached.size(), 0);
     QVERIFY(window->isVisible());
+    window->hide();
+}
+
+void TestTrackWindow::notMpegAudioIsAskedAbout_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("zero bytes, no") << QByteArray() << false;
+    QTest::newRow("a JPEG page, yes") << testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/1L.jpg"))
+                                      << true;
+}
+
+void TestTrackWindow::notMpegAudioIsAskedAbout()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, yes);
+    Tracks f(7);
+    writeFile(QStringLiteral("pick/strano.mp3"), bytes);
+    f.notifier.yes = yes;
+    TrackWindow *window = f.open();
+    f.choose(window, QStringLiteral("strano.mp3"));
+    const FileMap expected = yes ? snapshotWith({{"spartiti/audio/7.mp3", bytes}}) : snapshot();
+
+    QTest::mouseClick(window->categoryButton(1), Qt::LeftButton);
+    QCOMPARE(f.notifier.asked, QStringList{notMpeg});
+    QCOMPARE(f.notifier.warned, QStringList());
+    QCOMPARE(snapshot(), expected);
+    QCOMPARE(f.attached.size(), yes ? 1 : 0);
+    QCOMPARE(window->isVisible(), !yes);
     window->hide();
 }
 
@@ -235,7 +281,7 @@ void TestTrackWindow::durationOfTheChosenFile_data()
     QTest::newRow("minutes") << "base.mp3" << qint64(204'600) << "Durata: 3:25";
     QTest::newRow("over an hour") << "base.mp3" << qint64(3'723'000) << "Durata: 1:02:03";
     QTest::newRow("demo track") << "demo.mp3" << qint64(-1) << "Durata: 0:05";
-    QTest::newRow("not a track") << "base.mp3" << qint64(-1) << "Durata non disponibile";
+    QTest::newRow("not a track") << "testo.txt" << qint64(-1) << "Durata non disponibile";
 }
 
 void TestTrackWindow::durationOfTheChosenFile()

@@ -3,12 +3,14 @@
 #include "attach.h"
 #include "folderbrowser.h"
 #include "module1.h"
+#include "mp3duration.h"
 #include "notifier.h"
 #include "trackduration.h"
 #include "twips.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -110,6 +112,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     m_closeButton->setFocus();
 
     connect(m_browser, &FolderBrowser::fileChosen, this, &TrackWindow::File1_Click);
+    connect(m_browser, &FolderBrowser::chosenFileGone, this, &TrackWindow::showChosenFileGone);
     connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
     connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
     connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
@@ -137,6 +140,14 @@ void TrackWindow::File1_Click(const QString &path)
     m_duration->read(path);
 }
 
+// The choice stays: a category click then says that there is no file to attach.
+void TrackWindow::showChosenFileGone(const QString &path)
+{
+    m_chosenLabel->setText(QStringLiteral("File non più presente: %1").arg(QFileInfo(path).fileName()));
+    m_durationLabel->clear();
+    m_duration->read(QString());
+}
+
 void TrackWindow::Command1_Click()
 {
     hide();
@@ -146,6 +157,12 @@ void TrackWindow::Command1_Click()
 // another folder since choosing it.
 void TrackWindow::Command3_Click(int index)
 {
+    // A file with no MPEG audio in it would play as nothing: attached only if the user
+    // says so. A file gone since it was chosen is left to the attach to refuse.
+    if (QFileInfo(m_chosenPath).isFile() && !fileHasMpegAudio(m_chosenPath)
+        && !m_notifier.askYesNo(
+            QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?")))
+        return;
     const int number = m_state.currentNumber();
     emit aboutToAttach(number);
     if (const auto error = attachTrack(m_state, m_chosenPath, index)) {

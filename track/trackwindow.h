@@ -50,6 +50,7 @@ protected:
 
 private:
     void File1_Click(const QString &path);
+    void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command3_Click(int index);
     void showScoreNumber(int number);
