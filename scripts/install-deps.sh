@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-5compat-dev libgl-dev
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-libav qml6-module-qtmultimedia
-  qt6-image-formats-plugins qt6-qpa-plugins libjpeg62-turbo-dev
+  qt6-image-formats-plugins qt6-qpa-plugins libjpeg62-turbo-dev qt6-translations-l10n
   fonts-dejavu-core
   clang libclang-rt-14-dev
   xvfb xauth imagemagick time
