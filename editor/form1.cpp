@@ -131,6 +131,7 @@ void Form1::showFiles(int number)
     m_recordOnShow = number;
     m_pageCache->setWanted(toDecode, pagesAround(number, step, VScroll1->minimum(), VScroll1->maximum()));
     Picture1->setVisible(paths::isPresentFile(paths::track(number)));
+    describeRecord(number);
 }
 
 // Shows the page if it is at hand; false while it still has to be decoded.

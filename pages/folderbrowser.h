@@ -36,6 +36,8 @@ public:
 
     void setListFonts(const QFont &folderFont, const QFont &fileFont);
     void setListColours(const QColor &folderText, const QColor &fileText, const QColor &background);
+    // Names the two lists for a screen reader; `what` is what the chosen file becomes.
+    void describeLists(const QString &what);
 
 signals:
     // The user selected a file in File1, with the mouse or the keyboard.
