@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QMenu>
+#include <QMenuBar>
 
 using namespace spartiti;
 using testsupport::archiveBytes;
@@ -248,6 +249,10 @@ void TestNavigation::keyboardWalk()
     }
     if (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
+    // Every menu and every item has its Alt letter.
+    for (QAction *menu : e.form->menuBar()->actions())
+        for (QAction *item : QList<QAction *>{menu} + menu->menu()->actions())
+            QVERIFY2(item->isSeparator() || item->text().contains(QLatin1Char('&')), qPrintable(item->text()));
     shown->hide();
 }
 
