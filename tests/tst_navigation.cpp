@@ -220,7 +220,7 @@ void TestNavigation::keyboardWalk()
     testsupport::EditorFixture e(archiveBytes(testsupport::numberedRecords(3)));
     writeFile(paths::track(3), "ID3");
     QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), paths::categoryList()));
-    AttachmentWindows windows(e.state, e.notifier);
+    AttachmentWindows windows(e.document, e.notifier);
     QVERIFY(e.load());
     QWidget *shown = e.form.get();
     if (window == QLatin1String("sinistra")) {
