@@ -12,11 +12,35 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+// The interface is Italian whatever the system's language, and so are Qt's own texts:
+// the standard buttons of the dialogs, the input dialogs, the fields' context menus.
+void useItalianQtTexts(QApplication &app)
+{
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    QLocale::setDefault(italian);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &catalogue : {QStringLiteral("qtbase"), QStringLiteral("qtmultimedia")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(italian, catalogue, QStringLiteral("_"), folder))
+            QApplication::installTranslator(translator);
+        else
+            delete translator;   // without the catalogue Qt's texts stay English, nothing worse
+    }
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     spartiti::StartupProbe probe;
     QApplication app(argc, argv);
+    useItalianQtTexts(app);
     QApplication::setApplicationName(QStringLiteral("spartiti"));
     QApplication::setApplicationDisplayName(QStringLiteral("Archivio Spartiti"));
     QApplication::setApplicationVersion(QStringLiteral("3.01"));

@@ -2,12 +2,14 @@
 
 #include "itemreader.h"
 #include "atomicfile.h"
+#include "filecause.h"
 #include "windows1252.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 
@@ -104,11 +106,11 @@ std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return openError(path, file.errorString());
+        return openError(path, fileErrorCause(file, errno));
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
-                                          .arg(shown(path), file.errorString())};
+                                          .arg(shown(path), fileErrorCause(file, errno))};
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 
+#include "filecause.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace spartiti {
@@ -23,25 +24,6 @@ QString shown(const QString &path)
 Error ioError(const QString &what, const QString &path, const QString &reason)
 {
     return {Error::Kind::Io, QStringLiteral("%1 \"%2\": %3.").arg(what, shown(path), reason)};
-}
-
-// The cause in Italian for the write failures a user can act on, read from errno right
-// after the failing call; the system's own text otherwise.
-QString writeFailure(int code, const QString &systemText)
-{
-    switch (code) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("lo spazio sul disco è esaurito");
-    case EFBIG:
-        return QStringLiteral("il file supera la dimensione massima consentita");
-    case EROFS:
-        return QStringLiteral("il disco è in sola lettura");
-    case EIO:
-        return QStringLiteral("errore del disco durante la scrittura");
-    default:
-        return systemText.isEmpty() ? QString::fromLocal8Bit(std::strerror(code)) : systemText;
-    }
 }
 
 std::optional<Error> checkDestination(const QString &path, const QString &what)
@@ -75,16 +57,14 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
     // flush and fsync, and would rename a truncated file (a full disk, a quota) over the
     // archive. So every byte must be on disk before commit() is called.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return ioError(what, path, file.errorString());
+        return ioError(what, path, fileErrorCause(file, errno));
     if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0) {
-        const int code = errno;
-        const QString reason = writeFailure(
-            code, file.error() == QFileDevice::NoError ? QString() : file.errorString());
+        const QString reason = fileErrorCause(file, errno);
         file.cancelWriting();
         return ioError(what, path, reason);
     }
     if (!file.commit())
-        return ioError(what, path, file.errorString());
+        return ioError(what, path, fileErrorCause(file, errno));
     return std::nullopt;
 }
 
@@ -104,25 +84,25 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
-                                          .arg(shown(source), in.errorString())};
+                                          .arg(shown(source), fileErrorCause(in, errno))};
 
     QTemporaryFile out(QFileInfo(destination).dir().filePath(QStringLiteral(".spartiti-copia-XXXXXX")));
     if (!out.open())
-        return ioError(what, destination, out.errorString());
+        return ioError(what, destination, fileErrorCause(out, errno));
 
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(buffer.data(), buffer.size());
         if (got < 0)
             return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
-                                              .arg(shown(source), in.errorString())};
+                                              .arg(shown(source), fileErrorCause(in, errno))};
         if (got == 0)
             break;
         if (out.write(buffer.constData(), got) != got)
-            return ioError(what, destination, writeFailure(errno, out.errorString()));
+            return ioError(what, destination, fileErrorCause(out, errno));
     }
     if (!out.flush() || ::fsync(out.handle()) != 0)
-        return ioError(what, destination, writeFailure(errno, out.errorString()));
+        return ioError(what, destination, fileErrorCause(out, errno));
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                        | QFileDevice::ReadOther);
 
@@ -131,7 +111,7 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
     const QByteArray from = QFile::encodeName(out.fileName());
     const QByteArray to = QFile::encodeName(destination);
     if (std::rename(from.constData(), to.constData()) != 0)
-        return ioError(what, destination, QString::fromLocal8Bit(std::strerror(errno)));
+        return ioError(what, destination, fileErrorCause(errno));
     out.setAutoRemove(false);
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include "archive.h"
 #include "atomicfile.h"
+#include "filecause.h"
 
 #include <QCryptographicHash>
 #include <QSet>
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <cerrno>
 
 namespace spartiti::backups {
 
@@ -70,8 +73,8 @@ std::optional<Error> keep(const QString &archivePath, const QDateTime &now, Kept
     }
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella delle copie di "
-                                                     "sicurezza \"%1\". Nulla è stato salvato.")
-                                          .arg(QDir::toNativeSeparators(dir.path()))};
+                                                     "sicurezza \"%1\": %2. Nulla è stato salvato.")
+                                          .arg(QDir::toNativeSeparators(dir.path()), fileErrorCause(errno))};
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = QStringLiteral("archivio-%1.js").arg(stamp);
     for (int n = 2; dir.exists(name); ++n)
@@ -119,7 +122,7 @@ std::optional<Error> restore(const QString &backupPath, const QString &archivePa
     QFile source(backupPath);
     if (!source.open(QIODevice::ReadOnly))
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
-                                          .arg(QDir::toNativeSeparators(backupPath), source.errorString())};
+                                          .arg(QDir::toNativeSeparators(backupPath), fileErrorCause(source, errno))};
     const QByteArray bytes = source.readAll();
     KeptCopy current;
     if (auto error = keep(archivePath, now, &current))

@@ -1,5 +1,6 @@
 #include "categorylist.h"
 
+#include "filecause.h"
 #include "itemreader.h"
 #include "module1.h"
 #include "windows1252.h"
@@ -7,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace spartiti {
 
@@ -57,7 +60,7 @@ std::optional<Error> readCategoryList(const QString &path, CategoryNames &names)
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return Error{info.exists() ? Error::Kind::Io : Error::Kind::FileNotFound,
                      QStringLiteral("Impossibile aprire l'elenco delle categorie \"%1\": %2.")
-                         .arg(shown, info.exists() ? file.errorString()
+                         .arg(shown, info.exists() ? fileErrorCause(file, errno)
                                                    : QStringLiteral("il file non esiste"))};
     const QByteArray bytes = file.readAll();
     return parseCategoryList(bytes, names, path);

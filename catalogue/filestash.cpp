@@ -1,10 +1,13 @@
 #include "filestash.h"
 
 #include "atomicfile.h"
+#include "filecause.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace spartiti {
 
@@ -32,9 +35,10 @@ std::optional<Error> FileStash::restore(const FileState &state)
     if (state.existed)
         return copyFileAtomically(state.keptCopy, state.path);
     const QFileInfo info(state.path);
-    if ((info.exists() || info.isSymLink()) && !info.isDir() && !QFile::remove(state.path))
-        return Error{Error::Kind::Io, QStringLiteral("Impossibile rimuovere \"%1\".")
-                                          .arg(QDir::toNativeSeparators(state.path))};
+    QFile file(state.path);
+    if ((info.exists() || info.isSymLink()) && !info.isDir() && !file.remove())
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile rimuovere \"%1\": %2.")
+                                          .arg(QDir::toNativeSeparators(state.path), fileErrorCause(file, errno))};
     return std::nullopt;
 }
 

@@ -30,7 +30,7 @@ constexpr int HighestRecord = ScoreCatalogue::SlotCount - 1;
 
 QString countMessage(int n, const QString &where)
 {
-    return QStringLiteral("Sono presenti ") + QString::number(n) + QStringLiteral(" Titoli nell'") + where;
+    return QStringLiteral("Sono presenti ") + QString::number(n) + QStringLiteral(" Titoli ") + where;
 }
 
 } // namespace
@@ -53,7 +53,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     connect(&m_document, &CatalogueDocument::filesChanged, this, &Form1::refreshAttachments);
     connect(&m_document, &CatalogueDocument::changedOnDiskChanged, this, &Form1::showCount);
     connect(&m_document, &CatalogueDocument::saved, this, [this] {
-        m_countSource = QStringLiteral("spartiti/archivio.js");
+        m_countSource = QStringLiteral("nel file spartiti/archivio.js");
         showCount();
     });
 }
@@ -67,7 +67,7 @@ QUndoStack *Form1::history() const
 
 std::optional<Error> Form1::Form_Load()
 {
-    m_countSource = QStringLiteral("archivio");
+    m_countSource = QStringLiteral("nell'archivio");
     if (auto error = m_document.load())
         return error;
     if (m_document.offerUtf8Conversion())
@@ -135,6 +135,7 @@ void Form1::showFiles(int number)
     m_recordOnShow = number;
     m_pageCache->setWanted(toDecode, pagesAround(number, step, VScroll1->minimum(), VScroll1->maximum()));
     Picture1->setVisible(paths::isPresentFile(paths::track(number)));
+    describeRecord(number);
 }
 
 // Shows the page if it is at hand; false while it still has to be decoded.

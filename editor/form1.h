@@ -110,6 +110,8 @@ private:
     bool showPage(QLabel *box, const PageKey &key);
     void showDecodedPage(const PageKey &key, const QImage &page);
     void showRefusal(QLineEdit *field, const QString &refused);
+    // Accessible names of the pages and the track icon for the record on show.
+    void describeRecord(int number);
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
     bool save();
@@ -136,6 +138,7 @@ private:
     QCompleter *m_completer = nullptr;
     QStandardItemModel *m_matches = nullptr;
     TrackPlayer *m_player = nullptr;
+    QAction *m_playAction = nullptr;
 
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;

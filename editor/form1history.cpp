@@ -25,18 +25,18 @@ void Form1::buildMenus()
 {
     QMenu *modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
     modifica->setObjectName(QStringLiteral("modifica"));
-    QAction *undo = history()->createUndoAction(this, QStringLiteral("Annulla"));
+    QAction *undo = history()->createUndoAction(this, QStringLiteral("&Annulla"));
     undo->setObjectName(QStringLiteral("annulla"));
     undo->setShortcut(QKeySequence::Undo);
-    QAction *redo = history()->createRedoAction(this, QStringLiteral("Ripeti"));
+    QAction *redo = history()->createRedoAction(this, QStringLiteral("&Ripeti"));
     redo->setObjectName(QStringLiteral("ripeti"));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     modifica->addAction(undo);
     modifica->addAction(redo);
     modifica->addSeparator();
-    QAction *check = modifica->addAction(QStringLiteral("Controlla archivio"), this, &Form1::checkCatalogue);
+    QAction *check = modifica->addAction(QStringLiteral("&Controlla archivio"), this, &Form1::checkCatalogue);
     check->setObjectName(QStringLiteral("controlla"));
-    QAction *restore = modifica->addAction(QStringLiteral("Ripristina una copia di sicurezza..."), &m_document,
+    QAction *restore = modifica->addAction(QStringLiteral("Ri&pristina una copia di sicurezza..."), &m_document,
                                            &CatalogueDocument::restoreBackup);
     restore->setObjectName(QStringLiteral("ripristina"));
 }

@@ -5,6 +5,8 @@
 #include "form1.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFocusFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -71,9 +73,10 @@ void Form1::buildControls()
 {
     setWindowTitle(QStringLiteral("Archivio Spartiti 3.01"));
 
-    edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("edit"));
-    chiudi = edit->addAction(QStringLiteral("Chiudi"), this, &Form1::chiudi_Click);
+    chiudi = edit->addAction(QStringLiteral("&Chiudi"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
+                             &Form1::chiudi_Click);
     chiudi->setObjectName(QStringLiteral("chiudi"));
 
     m_client = new QWidget(this);
@@ -145,6 +148,10 @@ void Form1::buildControls()
     Picture1->installEventFilter(this);
     Picture1->setCursor(Qt::PointingHandCursor);
     Picture1->setToolTip(QStringLiteral("Fai clic per ascoltare la base; un altro clic la ferma"));
+    // Reached with Tab too; Space or Enter plays and stops (see buildNavigation).
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->setAccessibleDescription(
+        QStringLiteral("Spazio o Invio ascolta la base, di nuovo la ferma (Ctrl+P)"));
     Image1 = place<QLabel>(c, "Image1", twips(9240, 120, 3015, 5295), 0);
     Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
     for (QLabel *image : {Image1, Image2}) {
@@ -160,15 +167,32 @@ void Form1::buildControls()
         label->lower();
     }
 
-    setTabOrder(Command1, Text1);
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Text3);
-    setTabOrder(Text3, Text4);
-    setTabOrder(Text4, Command3);
-    setTabOrder(Command3, Command4);
-    setTabOrder(Command4, VScroll1);
-    setTabOrder(VScroll1, Command5);
-    setTabOrder(Command5, Command2);
+    // Tab follows the reading order: the fields top to bottom, the buttons below them,
+    // then the selector, "+" and the track icon beside them; the search field comes last.
+    const QList<QWidget *> tabChain = {Text1,    Text2,    Text3,   Text4,    Command2, Command3,
+                                       Command4, Command1, VScroll1, Command5, Picture1};
+    for (qsizetype i = 1; i < tabChain.size(); ++i)
+        setTabOrder(tabChain[i - 1], tabChain[i]);
+
+    // What a screen reader says of the controls whose text alone does not tell; the
+    // pages and the track icon are named per record (describeRecord).
+    Text1->setAccessibleName(QStringLiteral("Numero dello spartito"));
+    Text2->setAccessibleName(QStringLiteral("Titolo"));
+    Text3->setAccessibleName(QStringLiteral("Autore"));
+    Text4->setAccessibleName(QStringLiteral("Tag"));
+    Text4->setAccessibleDescription(QStringLiteral("Più parole separate da spazi, senza accenti o virgole"));
+    VScroll1->setAccessibleName(QStringLiteral("Scelta dello spartito"));
+    VScroll1->setAccessibleDescription(QStringLiteral("Le frecce passano allo spartito precedente o successivo"));
+    Command5->setAccessibleName(Command5->toolTip());
+    Label6->setAccessibleDescription(QStringLiteral("Numero dei titoli nell'archivio"));
+
+    // The style draws no focus on a scroll bar or a picture: a frame around the selector
+    // and the track icon shows when the keys go to them.
+    auto *focusFrame = new QFocusFrame(m_client);
+    focusFrame->setObjectName(QStringLiteral("focusFrame"));
+    connect(qApp, &QApplication::focusChanged, focusFrame, [this, focusFrame](QWidget *, QWidget *now) {
+        focusFrame->setWidget(now == VScroll1 || now == Picture1 ? now : nullptr);
+    });
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);

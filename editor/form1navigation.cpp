@@ -1,5 +1,6 @@
 // Finding and reaching scores: the search field with its list of matches, the keys that
-// move the selector, and the backing track played from the track icon.
+// move the selector, the backing track played from the track icon, and what a screen
+// reader says of the record on show.
 
 #include "cataloguedocument.h"
 #include "form1.h"
@@ -12,9 +13,11 @@
 #include <QCompleter>
 #include <QHBoxLayout>
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStandardItemModel>
 
 #include <algorithm>
@@ -47,6 +50,8 @@ void Form1::buildNavigation()
     m_searchField->setFixedHeight(menuBar()->fontMetrics().height() + 4);
     cornerLayout->addWidget(m_searchField);
     menuBar()->setCornerWidget(corner, Qt::TopRightCorner);
+    m_searchField->setAccessibleName(QStringLiteral("Cerca titolo, autore, tag"));
+    setTabOrder(Picture1, m_searchField);
 
     m_matches = new QStandardItemModel(this);
     m_completer = new QCompleter(m_matches, this);
@@ -65,18 +70,29 @@ void Form1::buildNavigation()
 
     QMenu *vai = menuBar()->addMenu(QStringLiteral("&Vai"));
     vai->setObjectName(QStringLiteral("vai"));
-    vai->addAction(QStringLiteral("Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
-    vai->addAction(QStringLiteral("Vai allo spartito numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
+    vai->addAction(QStringLiteral("&Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
+    vai->addAction(QStringLiteral("Vai allo spartito &numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
                    &Form1::goToNumber);
     vai->addSeparator();
-    vai->addAction(QStringLiteral("Dieci spartiti indietro"), QKeySequence(Qt::Key_PageUp), this,
+    vai->addAction(QStringLiteral("Dieci spartiti &indietro"), QKeySequence(Qt::Key_PageUp), this,
                    [this] { moveBy(-RecordsPerPage); });
-    vai->addAction(QStringLiteral("Dieci spartiti avanti"), QKeySequence(Qt::Key_PageDown), this,
+    vai->addAction(QStringLiteral("Dieci spartiti &avanti"), QKeySequence(Qt::Key_PageDown), this,
                    [this] { moveBy(RecordsPerPage); });
-    vai->addAction(QStringLiteral("Primo spartito"), QKeySequence(Qt::CTRL | Qt::Key_Home), this, &Form1::goToFirst);
-    vai->addAction(QStringLiteral("Ultimo spartito"), QKeySequence(Qt::CTRL | Qt::Key_End), this, &Form1::goToLast);
+    vai->addAction(QStringLiteral("&Primo spartito"), QKeySequence(Qt::CTRL | Qt::Key_Home), this, &Form1::goToFirst);
+    vai->addAction(QStringLiteral("&Ultimo spartito"), QKeySequence(Qt::CTRL | Qt::Key_End), this, &Form1::goToLast);
+    vai->addSeparator();
+    // The track icon's click, from the keyboard.
+    m_playAction = vai->addAction(QStringLiteral("Ascolta la &base"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
+                                  &Form1::togglePlayback);
+    m_playAction->setObjectName(QStringLiteral("ascolta"));
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return),
+                                   QKeySequence(Qt::Key_Enter)})
+        new QShortcut(key, Picture1, this, &Form1::togglePlayback, Qt::WidgetShortcut);
 
-    auto *saveAction = new QAction(QStringLiteral("Salva Modifiche"), this);
+    // F10 opens the menu bar, as in the desktop's other programs.
+    new QShortcut(QKeySequence(Qt::Key_F10), this, this, [this] { menuBar()->setActiveAction(edit->menuAction()); });
+
+    auto *saveAction = new QAction(QStringLiteral("&Salva Modifiche"), this);
     saveAction->setObjectName(QStringLiteral("salva"));
     saveAction->setShortcut(QKeySequence::Save);
     connect(saveAction, &QAction::triggered, this, &Form1::Command1_Click);
@@ -159,8 +175,27 @@ void Form1::goToLast()
 void Form1::setTrackPlayer(TrackPlayer *player)
 {
     m_player = player;
-    if (m_player)
-        connect(m_player, &TrackPlayer::failed, this, [this](const QString &message) { m_notifier.warn(message); });
+    if (!m_player)
+        return;
+    connect(m_player, &TrackPlayer::failed, this, [this](const QString &message) { m_notifier.warn(message); });
+    connect(m_player, &TrackPlayer::playingChanged, this, [this](bool playing) {
+        m_playAction->setText(playing ? QStringLiteral("Ferma la &base") : QStringLiteral("Ascolta la &base"));
+    });
+}
+
+// Names the pages and the track icon after the record on show. A picture in a label
+// says nothing to a screen reader, so the name tells whether the page is there; Qt
+// announces each change of a name to the screen reader.
+void Form1::describeRecord(int number)
+{
+    const QString names[] = {QStringLiteral("Pagina di sinistra dello spartito %1").arg(number),
+                             QStringLiteral("Pagina di destra dello spartito %1").arg(number)};
+    QLabel *const boxes[] = {Image1, Image2};
+    for (int i = 0; i < 2; ++i)
+        boxes[i]->setAccessibleName(m_pagesOnShow[i].isValid() ? names[i]
+                                                               : names[i] + QStringLiteral(": nessuna pagina"));
+    Picture1->setAccessibleName(QStringLiteral("Ascolta la base dello spartito %1").arg(number));
+    m_playAction->setEnabled(Picture1->isVisibleTo(this));
 }
 
 void Form1::togglePlayback()

@@ -1,10 +1,14 @@
 #include "trackplayer.h"
 
+#include "filecause.h"
+
 #include <QAudioOutput>
 #include <QDir>
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QUrl>
+
+#include <cerrno>
 
 namespace spartiti {
 
@@ -52,13 +56,31 @@ bool MediaTrackPlayer::isPlaying() const
     return m_playing;
 }
 
+QString MediaTrackPlayer::errorMessage(const QString &path, QMediaPlayer::Error error)
+{
+    const QFileInfo info(path);
+    QString cause;
+    if (!info.exists())
+        cause = fileErrorCause(ENOENT);
+    else if (error == QMediaPlayer::AccessDeniedError || !info.isReadable())
+        cause = fileErrorCause(EACCES);
+    else if (error == QMediaPlayer::FormatError)
+        cause = QStringLiteral("il formato non è supportato o manca il decodificatore MP3");
+    else
+        cause = QStringLiteral("il file è danneggiato o non contiene audio");
+    // Named as the other messages name files, from the working folder.
+    const QString relative = QDir().relativeFilePath(path);
+    const QString shown = relative.startsWith(QLatin1String("..")) ? path : relative;
+    return QStringLiteral("Il file \"%1\" non può essere riprodotto: %2.")
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(shown)), cause);
+}
+
 void MediaTrackPlayer::reportError()
 {
-    const QString file = QDir::toNativeSeparators(m_player->source().toLocalFile());
+    const QString file = m_player->source().toLocalFile();
+    const QMediaPlayer::Error error = m_player->error();
     m_player->stop();
-    emit failed(QStringLiteral("Impossibile riprodurre la base \"%1\": %2")
-                    .arg(file, m_player->errorString().isEmpty() ? QStringLiteral("formato non riconosciuto")
-                                                                 : m_player->errorString()));
+    emit failed(errorMessage(file, error));
 }
 
 } // namespace spartiti

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QMediaPlayer>
 #include <QObject>
 #include <QString>
 
 class QAudioOutput;
-class QMediaPlayer;
 
 namespace spartiti {
 
@@ -38,6 +38,10 @@ public:
     void play(const QString &path) override;
     void stop() override;
     bool isPlaying() const override;
+
+    // The message for a track the media framework refused. The framework's own text is
+    // English and technical ("Internal data stream error."), so it is left out.
+    static QString errorMessage(const QString &path, QMediaPlayer::Error error);
 
 private:
     void ensurePlayer();

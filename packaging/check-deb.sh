@@ -15,8 +15,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 
 depends=$(field Depends)
-# The Qt libraries come from dpkg-shlibdeps; the rest are plugins and fonts it cannot see.
-for needed in libqt6widgets6 libqt6core6 libqt6gui6 qt6-qpa-plugins fonts-dejavu-core libc6; do
+# The Qt libraries come from dpkg-shlibdeps; the rest are plugins, fonts and Qt's Italian
+# texts, which it cannot see.
+for needed in libqt6widgets6 libqt6core6 libqt6gui6 qt6-qpa-plugins fonts-dejavu-core qt6-translations-l10n libc6; do
   echo "$depends" | tr ',' '\n' | grep -Eq "^ *$needed( |$)" || fail "Depends lacks $needed: $depends"
 done
 echo "$(field Recommends)" | grep -q gstreamer1.0-plugins-good || fail "Recommends lacks gstreamer1.0-plugins-good"

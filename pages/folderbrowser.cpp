@@ -104,6 +104,14 @@ void FolderBrowser::setListColours(const QColor &folderText, const QColor &fileT
     setViewColours(m_fileList, fileText, background);
 }
 
+void FolderBrowser::describeLists(const QString &what)
+{
+    m_folderList->setAccessibleName(QStringLiteral("Cartelle"));
+    m_folderList->setAccessibleDescription(QStringLiteral("Apri una cartella per elencarne i file"));
+    m_fileList->setAccessibleName(QStringLiteral("File"));
+    m_fileList->setAccessibleDescription(QStringLiteral("Il file selezionato qui diventa %1").arg(what));
+}
+
 void FolderBrowser::Dir1_Change(const QModelIndex &current)
 {
     if (!current.isValid())

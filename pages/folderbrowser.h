@@ -40,6 +40,8 @@ public:
 
     void setListFonts(const QFont &folderFont, const QFont &fileFont);
     void setListColours(const QColor &folderText, const QColor &fileText, const QColor &background);
+    // Names the two lists for a screen reader; `what` is what the chosen file becomes.
+    void describeLists(const QString &what);
 
     // The file the user chose last; empty until the first choice.
     QString chosenPath() const { return m_chosenPath; }

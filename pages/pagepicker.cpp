@@ -92,6 +92,9 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     m_chosenLabel->setObjectName(QStringLiteral("Label1"));
     m_chosenLabel->setGeometry(layout.chosenLabel);
     m_chosenLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_chosenLabel->setToolTip(QStringLiteral("Il file scelto compare qui"));
+    m_chosenLabel->setAccessibleName(QStringLiteral("Nessun file scelto"));
+    m_browser->describeLists(QStringLiteral("la pagina"));
 
     // The preview lines up with the file list and runs down to the buttons' bottom edge.
     m_preview->setGeometry(twipsToPixels(7095) + PreviewMargin, layout.fileList.top(),
@@ -130,6 +133,7 @@ void PagePicker::File1_Click(const QString &path)
 {
     m_chosenPath = path;
     m_chosenLabel->setText(QDir::toNativeSeparators(path));
+    m_chosenLabel->setAccessibleName(QStringLiteral("File scelto: %1").arg(m_chosenLabel->text()));
     m_preview->showFile(path);
 }
 

@@ -17,7 +17,7 @@ run=(
   qt6-base-dev qt6-base-dev-tools qt6-5compat-dev libgl-dev
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-libav
-  qt6-image-formats-plugins qt6-qpa-plugins
+  qt6-image-formats-plugins qt6-qpa-plugins qt6-translations-l10n
   fonts-dejavu-core
 )
 desktop_checks=(appstream desktop-file-utils file)

@@ -127,7 +127,7 @@ void TestForm1::typingThenSavingWritesArchive()
     records[1][1] = "";
     QCOMPARE(readFile(paths::archive()), archiveBytes(records));
     QCOMPARE(e.notifier.informed, QStringList{QStringLiteral("OK!  Titolo 3  è nel tuo database!")});
-    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 3 Titoli nell'spartiti/archivio.js"));
+    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 3 Titoli nel file spartiti/archivio.js"));
     QCOMPARE(e.selector()->value(), 2);
     QVERIFY(!e.document.isModified());
 }
@@ -163,7 +163,7 @@ void TestForm1::newTitleSequence()
     QTest::keyClicks(e.field("Text2"), QStringLiteral("Quattordici"));
     e.click("Command1");
     QCOMPARE(e.notifier.informed.last(), QStringLiteral("OK!  Quattordici  è nel tuo database!"));
-    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 14 Titoli nell'spartiti/archivio.js"));
+    QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 14 Titoli nel file spartiti/archivio.js"));
     QVERIFY(readFile(paths::archive()).endsWith("\"14\",\r\n\"Quattordici\",\r\n\"\",\r\n\"\",\r\n\"0\",\r\n ];\r\n"));
 }
 

@@ -9,12 +9,15 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace spartiti {
 
@@ -79,6 +82,8 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
               twipsRect(840, 0, 7935, 495))
         ->setFont(sansSerif(18));
     m_chosenLabel = makeLabel(this, QStringLiteral("Label1"), QString(), twipsRect(9000, 6000, 4215, 375));
+    m_chosenLabel->setAccessibleName(QStringLiteral("Nessun file scelto"));
+    m_browser->describeLists(QStringLiteral("la base"));
     // Made before the buttons, which it overlaps a little, so that they stay on top.
     makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Seleziona la categoria"),
               twipsRect(9240, 360, 3615, 495))
@@ -91,8 +96,9 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
                                 QRect(chosen.left(), twipsToPixels(6510), chosen.width(),
                                       DurationLineHeight));
 
-    // Tab order: Chiudi, the two lists, then the category buttons. Three columns of
-    // eleven: button k at column (k-1)/11, row (k-1)%11.
+    // Tab order: Chiudi, the two lists, then the category buttons, which take one Tab
+    // stop among them and are walked with the arrow keys (eventFilter). Three columns
+    // of eleven: button k at column (k-1)/11, row (k-1)%11.
     setTabOrder(m_closeButton, m_browser->folderList());
     setTabOrder(m_browser->folderList(), m_browser->fileList());
     QWidget *previous = m_browser->fileList();
@@ -104,12 +110,16 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
         button->setGeometry(twipsRect(9000 + 1560 * column, 720 + 480 * row, 1455, 375));
         fitCaption(button);
         connect(button, &QPushButton::clicked, this, [this, k] { Command3_Click(k); });
+        button->setFocusPolicy(k == 1 ? Qt::StrongFocus : Qt::ClickFocus);
+        button->installEventFilter(this);
         setTabOrder(previous, button);
         previous = button;
         m_categoryButtons[k - 1] = button;
     }
+    setTabOrder(previous, m_closeButton);
 
-    m_closeButton->setFocus();
+    // The window opens ready for choosing a file.
+    m_browser->fileList()->setFocus();
 
     connect(m_browser, &FolderBrowser::fileChosen, this, &TrackWindow::File1_Click);
     connect(m_browser, &FolderBrowser::chosenFileGone, this, &TrackWindow::showChosenFileGone);
@@ -117,6 +127,35 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
     connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
     showScoreNumber(m_state.currentNumber());
+}
+
+bool TrackWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto found = std::find(m_categoryButtons.begin(), m_categoryButtons.end(), watched);
+    if (found == m_categoryButtons.end())
+        return QWidget::eventFilter(watched, event);
+    const int k = int(found - m_categoryButtons.begin()) + 1;
+    // The button last reached is the group's Tab stop, so that Tab leaves the group and
+    // Shift+Tab comes back to where the user was.
+    if (event->type() == QEvent::FocusIn) {
+        for (QPushButton *button : m_categoryButtons)
+            button->setFocusPolicy(button == watched ? Qt::StrongFocus : Qt::ClickFocus);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int row = (k - 1) % 11;
+    int target = 0;
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Up: target = row > 0 ? k - 1 : 0; break;
+    case Qt::Key_Down: target = row < 10 ? k + 1 : 0; break;
+    case Qt::Key_Left: target = k - 11; break;
+    case Qt::Key_Right: target = k + 11; break;
+    default: return false;
+    }
+    if (QPushButton *next = categoryButton(target))
+        next->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 QPushButton *TrackWindow::categoryButton(int k) const
@@ -136,6 +175,7 @@ void TrackWindow::File1_Click(const QString &path)
 {
     m_chosenPath = path;
     m_chosenLabel->setText(QDir::toNativeSeparators(path));
+    m_chosenLabel->setAccessibleName(QStringLiteral("File scelto: %1").arg(m_chosenLabel->text()));
     m_durationLabel->clear();
     m_duration->read(path);
 }

@@ -47,6 +47,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The arrow keys among the category buttons.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void File1_Click(const QString &path);

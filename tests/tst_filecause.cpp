@@ -1,0 +1,172 @@
+// The causes of file errors in Italian, and real failures of saving, copying and playing
+// reported to the user without the system's English.
+
+#include "archive.h"
+#include "atomicfile.h"
+#include "catalogue.h"
+#include "filecause.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+#include "trackplayer.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace spartiti;
+using testsupport::writeFile;
+
+namespace {
+
+// Takes every file handle this process may still open, for its lifetime: the next open
+// fails with EMFILE, as in a program that leaks handles.
+class NoFreeFileHandles
+{
+public:
+    NoFreeFileHandles()
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        int highest = 0;
+        const QDir open(QStringLiteral("/proc/self/fd"));
+        for (const QString &name : open.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            highest = std::max(highest, name.toInt());
+        rlimit limit = m_saved;
+        limit.rlim_cur = rlim_t(highest) + 1;
+        setrlimit(RLIMIT_NOFILE, &limit);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+            m_taken.append(fd);
+    }
+    ~NoFreeFileHandles()
+    {
+        for (const int fd : m_taken)
+            ::close(fd);
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    QList<int> m_taken;
+};
+
+// English a system or Qt would put in a message: every errno's text, and Qt's own.
+QString englishIn(const QString &message)
+{
+    QStringList english{QStringLiteral("Unknown error"), QStringLiteral("Internal data stream error")};
+    for (int code = 1; code < 134; ++code)
+        english.append(QString::fromLocal8Bit(std::strerror(code)));
+    for (const QString &text : english)
+        if (message.contains(text, Qt::CaseInsensitive))
+            return text;
+    return QString();
+}
+
+} // namespace
+
+class TestFileCause : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void causes_data();
+    void causes();
+    void messagesInItalian_data();
+    void messagesInItalian();
+};
+
+void TestFileCause::causes_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("systemText");
+    QTest::addColumn<QString>("cause");
+    const QString none;
+    QTest::newRow("missing") << ENOENT << none << "il file o la cartella non esiste";
+    QTest::newRow("permission") << EACCES << none << "permesso negato";
+    QTest::newRow("read-only file system") << EROFS << none << "il disco è in sola lettura";
+    QTest::newRow("disk full") << ENOSPC << none << "lo spazio sul disco è esaurito";
+    QTest::newRow("quota") << EDQUOT << none << "la quota di spazio sul disco assegnata all'utente è esaurita";
+    QTest::newRow("a folder") << EISDIR << none << "al suo posto c'è una cartella";
+    QTest::newRow("too many open files") << EMFILE << none << "troppi file aperti";
+    QTest::newRow("i/o") << EIO << none << "errore di lettura o scrittura del disco";
+    QTest::newRow("name too long") << ENAMETOOLONG << none << "il nome è troppo lungo";
+    // errno overwritten since the failure: Qt's kept wording still tells the cause.
+    QTest::newRow("Qt's text, errno lost") << 0 << "Permission denied" << "permesso negato";
+    QTest::newRow("Qt's text wins over a later errno") << ENOENT << "No space left on device"
+                                                       << "lo spazio sul disco è esaurito";
+    QTest::newRow("other: generic, system text kept")
+        << EPROTO << none
+        << QStringLiteral("errore del sistema (%1)").arg(QString::fromLocal8Bit(std::strerror(EPROTO)));
+    QTest::newRow("nothing known") << 0 << none << "errore sconosciuto del sistema";
+}
+
+void TestFileCause::causes()
+{
+    QFETCH(int, code);
+    QFETCH(QString, systemText);
+    QTEST(fileErrorCause(code, systemText), "cause");
+}
+
+void TestFileCause::messagesInItalian_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("save, no file handle left") << "save" << "handles" << "troppi file aperti";
+    QTest::newRow("copy, no file handle left") << "copy" << "handles" << "troppi file aperti";
+    QTest::newRow("save, name too long") << "save" << "long name" << "il nome è troppo lungo";
+    QTest::newRow("copy, name too long") << "copy" << "long name" << "il nome è troppo lungo";
+    QTest::newRow("save, read-only folder") << "save" << "read-only" << "permesso negato";
+    QTest::newRow("play, file gone") << "play" << "missing" << "il file o la cartella non esiste";
+    QTest::newRow("play, not audio") << "play" << "format" << "il formato non è supportato";
+}
+
+void TestFileCause::messagesInItalian()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, fault);
+    QFETCH(QString, cause);
+    if (fault == QLatin1String("read-only") && ::geteuid() == 0)
+        QSKIP("root writes into read-only folders");
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), testsupport::archiveBytes(testsupport::numberedRecords(2)));
+    ScoreCatalogue catalogue;
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    writeFile(QStringLiteral("scelta.jpg"), "pagina");
+    const QString destination = fault == QLatin1String("long name")
+        ? QStringLiteral("spartiti/") + QString(300, QLatin1Char('a'))
+        : (action == QLatin1String("save") ? paths::archive() : paths::leftPage(3));
+
+    QString message;
+    if (action == QLatin1String("play")) {
+        const bool format = fault == QLatin1String("format");
+        if (format)
+            writeFile(paths::track(3), "not audio");
+        message = MediaTrackPlayer::errorMessage(QDir::current().absoluteFilePath(paths::track(3)),
+                                                 format ? QMediaPlayer::FormatError : QMediaPlayer::ResourceError);
+    } else {
+        const auto writable = QFile::permissions(paths::dataFolder());
+        if (fault == QLatin1String("read-only"))
+            QFile::setPermissions(paths::dataFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        std::optional<Error> error;
+        {
+            std::optional<NoFreeFileHandles> handles;
+            if (fault == QLatin1String("handles"))
+                handles.emplace();
+            error = action == QLatin1String("save") ? saveArchive(catalogue, destination)
+                                                    : copyFileAtomically(QStringLiteral("scelta.jpg"), destination);
+        }
+        QFile::setPermissions(paths::dataFolder(), writable);
+        QVERIFY(error);
+        message = error->message;
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Impossibile")) || message.startsWith(QStringLiteral("Il file")),
+             qPrintable(message));
+    QVERIFY2(message.contains(cause), qPrintable(message));
+    QVERIFY2(englishIn(message).isEmpty(), qPrintable(message));
+}
+
+QTEST_GUILESS_MAIN(TestFileCause)
+#include "tst_filecause.moc"
