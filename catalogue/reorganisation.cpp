@@ -58,7 +58,7 @@ QSet<QString> listDataFolder(const QString &dataFolder, const QString &restoreFo
         folders.append(restoreFolder + QLatin1Char('/'));
     const auto filters = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     for (const QString &sub : std::as_const(folders))
-        for (const QString &name : QDir(dataFolder + QLatin1Char('/') + sub).entryList(filters))
+        for (const QString &name : QDir(dataFolder + QLatin1Char('/') + sub).entryList(filters, QDir::Unsorted))
             names.insert(sub + name);
     return names;
 }

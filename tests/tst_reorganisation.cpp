@@ -308,8 +308,8 @@ void TestReorganisation::killedWhileReorganising()
         QProcess helper;
         helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QString::number(i % 3)});
         QVERIFY2(helper.waitForReadyRead(10000), qPrintable(helper.readAllStandardError()));
-        // The helper starts on a different step each time; a third of the span covers it and the next.
-        QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(span / 3, 1000)));
+        // The helper starts on a different step each time: a sixth of the span covers one.
+        QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(span / 6, 1000)));
         QCOMPARE(helper.state(), QProcess::Running);
         ::kill(pid_t(helper.processId()), SIGKILL);
         QVERIFY(helper.waitForFinished(10000));
