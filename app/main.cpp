@@ -6,11 +6,15 @@
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "module1.h"
+#include "reorganisationjournal.h"
+#include "reorganiser.h"
+#include "scorepaths.h"
 #include "startupprobe.h"
 #include "trackplayer.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -68,6 +72,24 @@ int main(int argc, char *argv[])
     QObject::connect(&form, &spartiti::Form1::trackWindowRequested, &attachments,
                      &spartiti::AttachmentWindows::openTrackWindow);
 
+    // A reorganisation cut short by a crash is finished (or undone) before the archive is
+    // read; a journal that cannot be trusted stops the start, with nothing renamed. Without
+    // the lock the journal may belong to another editor that is still running it.
+    QString recovered;
+    std::optional<spartiti::Error> unrecovered;
+    if (!document.holdsLock() && QFileInfo::exists(spartiti::journal::path(spartiti::paths::dataFolder())))
+        unrecovered = spartiti::Error{spartiti::Error::Kind::Io,
+                                      QStringLiteral("Un altro editor sta riordinando l'archivio: riprova fra "
+                                                     "qualche istante.")};
+    else
+        unrecovered = spartiti::recoverReorganisation(spartiti::paths::dataFolder(), recovered);
+    if (auto error = unrecovered) {
+        notifier.setParent(nullptr);
+        notifier.warn(error->message);
+        return 1;
+    }
+    if (!recovered.isEmpty())
+        notifier.inform(recovered);
     if (auto error = form.Form_Load()) {
         notifier.setParent(nullptr);
         notifier.warn(error->message

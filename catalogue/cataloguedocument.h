@@ -5,6 +5,7 @@
 #include "editcommands.h"
 #include "error.h"
 #include "filestash.h"
+#include "reorganisation.h"
 #include "search.h"
 
 #include <QLockFile>
@@ -74,6 +75,12 @@ public:
     // starts afresh, as after opening.
     void restoreBackup();
 
+    // Deletes, inserts or moves scores with their files renumbered, as one undoable step
+    // that writes the archive itself: the caller saves unsaved edits first. Refused when
+    // another program changed the archive. Reports a failure through the notifier; true
+    // when done (cataloguedocumentreorganise.cpp).
+    bool reorganise(const Reorganisation &operation);
+
 public slots:
     // Around an attach from the picker and track windows: what the attach may replace is
     // kept aside first, so that the attach becomes one undoable step.
@@ -99,6 +106,7 @@ private:
     void reportUndoError(const QString &message) override;
 
     void updateModified();
+    bool runReorganisation(const Reorganisation &operation, Reorganisation &inverse, bool fromHistory);
     // What to write when the file on disk changed: nullopt when the user cancelled.
     std::optional<ScoreCatalogue> settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,
                                                      bool &overwrite, QString &mergeNote);

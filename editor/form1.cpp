@@ -44,6 +44,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     buildMenus();
+    buildReorganiseMenu();
     buildNavigation();
     m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);

@@ -68,6 +68,14 @@ public slots:
 
     void checkCatalogue();
 
+    // Menu Modifica: the score on show deleted, an empty one inserted before it, or it
+    // moved to another number, with the files renumbered (form1reorganise.cpp).
+    void deleteScore();
+    void insertScore();
+    void moveScore();
+    // While a copy into the data folder runs, the folder is not reorganised.
+    void setCopyRunning(bool running);
+
     // The track icon: play the score's track, or stop it when it plays.
     void togglePlayback();
     void focusSearch();
@@ -115,6 +123,8 @@ private:
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
     bool save();
+    void buildReorganiseMenu();
+    bool mayReorganise(int number, bool pastTheLastToo);
 
     CatalogueDocument &m_document;
     Module1 &m_state;
@@ -123,6 +133,7 @@ private:
     // file once saved.
     QString m_countSource;
     bool m_ending = false;
+    bool m_copyRunning = false;
     QString m_lastRefusalHint;
     PageCache *m_pageCache = nullptr;
     // The page files the two boxes show or wait for, and the record they belong to.

@@ -1,4 +1,5 @@
 #include "backups.h"
+#include "cataloguecheck.h"
 #include "checkwindow.h"
 #include "editorfixture.h"
 
@@ -36,6 +37,7 @@ private slots:
     void attachUndoRestoresFilesAndCategory();
     void backupsOfSavesAndRestore();
     void checkWindowGoesToScore();
+    void deleteFromMenuUndoAndRedo();
 };
 
 void TestHistory::fieldEditsAcrossRecords()
@@ -188,6 +190,47 @@ void TestHistory::checkWindowGoesToScore()
     emit window->goToScore(2);
     QCOMPARE(e.selector()->value(), 2);
     window->hide();
+}
+
+
+
+
+// Deleting from the menu saves the pending edit first, renumbers the files, and is one
+// step that undo and redo run as whole reorganisations; a running copy stops it.
+void TestHistory::deleteFromMenuUndoAndRedo()
+{
+    Editor e(4);
+    for (int k : {2, 3})
+        writeFile(paths::leftPage(k), "pagina " + QByteArray::number(k));
+    e.moveTo(4);
+    e.type("Text2", QStringLiteral(" bis"));
+    e.moveTo(2);
+    QAction *remove = e.get<QAction>("eliminaSpartito");
+    e.form->setCopyRunning(true);
+    remove->trigger();
+    QCOMPARE(e.state.catalogue.scoreCount(), 4);
+    e.form->setCopyRunning(false);
+    e.notifier.yes = true;
+    remove->trigger();
+
+    const QByteArray deleted = testsupport::archiveBytes({{"Titolo 1", "Autore 1", "tag uno", "1"},
+                                                          {"Titolo 3", "Autore 3", "tag uno", "3"},
+                                                          {"Titolo 4 bis", "Autore 4", "tag uno", "4"}});
+    QCOMPARE(readFile(paths::archive()), deleted);
+    QCOMPARE(readFile(paths::leftPage(2)), QByteArray("pagina 3"));
+    QVERIFY(!QFile::exists(paths::leftPage(3)));
+    QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 3"));
+    QVERIFY(!e.document.isModified());
+    QVERIFY(checkCatalogue(e.state.catalogue, paths::dataFolder()).isEmpty());
+
+    e.undo();
+    QCOMPARE(e.state.catalogue.scoreCount(), 4);
+    QCOMPARE(readFile(paths::leftPage(2)), QByteArray("pagina 2"));
+    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("pagina 3"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("spartiti/eliminati")));
+    e.redo();
+    QCOMPARE(readFile(paths::archive()), deleted);
+    QCOMPARE(e.notifier.warned.size(), 1);   // the running copy, nothing else
 }
 
 QTEST_MAIN(TestHistory)

@@ -1,0 +1,331 @@
+// Deleting, inserting and moving scores: the archive and every file afterwards, byte for
+// byte; the inverse puts the folder back exactly; a reorganisation cut short is finished
+// or undone at start-up, and a damaged journal is refused without renaming anything.
+
+#include "archive.h"
+#include "catalogue.h"
+#include "filesnapshot.h"
+#include "reorganisation.h"
+#include "reorganisationjournal.h"
+#include "reorganiser.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <unistd.h>
+
+using namespace spartiti;
+using filesnapshot::FileMap;
+using filesnapshot::snapshot;
+using testsupport::writeFile;
+using Kind = Reorganisation::Kind;
+
+namespace {
+
+const QString Data = QStringLiteral("spartiti");
+const QDateTime When(QDate(2024, 3, 9), QTime(17, 5, 2));
+
+// Score i's record; a negative i is a new empty score.
+QList<QByteArray> record(int i)
+{
+    if (i <= 0)
+        return {"", "", "", "0"};
+    return {"Titolo " + QByteArray::number(i), "Autore " + QByteArray::number(i), "tag", "3"};
+}
+
+// Which files each of the five scores has: 1 all three, 2 both pages, 3 none, 4 all
+// three, 5 only the left page.
+const QList<QStringList> Files{{}, {"L", "R", "T"}, {"L", "R"}, {}, {"L", "R", "T"}, {"L"}};
+
+QString fileName(int number, const QString &kind)
+{
+    return kind == QLatin1String("T") ? QStringLiteral("spartiti/audio/%1.mp3").arg(number)
+                                      : QStringLiteral("spartiti/%1%2.jpg").arg(number).arg(kind);
+}
+
+// The folder when the scores stand in `order` (old numbers, 0 for a new empty one).
+FileMap expectedFolder(const QList<int> &order)
+{
+    FileMap files{{"spartiti", "<folder>"}, {"spartiti/audio", "<folder>"}};
+    QList<QList<QByteArray>> records;
+    for (int s = 1; s <= order.size(); ++s) {
+        const int old = order[s - 1];
+        records.append(record(old));
+        for (const QString &kind : old > 0 ? Files[old] : QStringList())
+            files.insert(fileName(s, kind), "file " + fileName(old, kind).toUtf8());
+    }
+    files.insert(QStringLiteral("spartiti/archivio.js"), testsupport::archiveBytes(records));
+    return files;
+}
+
+void makeFolder()
+{
+    const FileMap files = expectedFolder({1, 2, 3, 4, 5});
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (it.value() != "<folder>")
+            writeFile(it.key(), it.value());
+}
+
+std::unique_ptr<ScoreCatalogue> loaded()
+{
+    auto catalogue = std::make_unique<ScoreCatalogue>();
+    if (readArchive(*catalogue, paths::archive()))
+        return nullptr;
+    return catalogue;
+}
+
+} // namespace
+
+class TestReorganisation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reorganise_data();
+    void reorganise();
+    void interrupted_data();
+    void interrupted();
+    void killedWhileReorganising();
+};
+
+void TestReorganisation::reorganise_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QList<int>>("order");   // empty: refused
+    QTest::addColumn<QString>("deletedFolder");
+
+    const QString folder = QStringLiteral("spartiti/eliminati/20240309-170502");
+    QTest::newRow("delete first") << int(Kind::Delete) << 1 << 0 << QList<int>{2, 3, 4, 5} << folder;
+    QTest::newRow("delete middle") << int(Kind::Delete) << 4 << 0 << QList<int>{1, 2, 3, 5} << folder;
+    QTest::newRow("delete last") << int(Kind::Delete) << 5 << 0 << QList<int>{1, 2, 3, 4} << folder;
+    QTest::newRow("delete a score without files") << int(Kind::Delete) << 3 << 0 << QList<int>{1, 2, 4, 5} << QString();
+    QTest::newRow("move up") << int(Kind::Move) << 4 << 1 << QList<int>{4, 1, 2, 3, 5} << QString();
+    QTest::newRow("move down") << int(Kind::Move) << 2 << 5 << QList<int>{1, 3, 4, 5, 2} << QString();
+    QTest::newRow("insert first") << int(Kind::Insert) << 1 << 0 << QList<int>{0, 1, 2, 3, 4, 5} << QString();
+    QTest::newRow("insert middle") << int(Kind::Insert) << 3 << 0 << QList<int>{1, 2, 0, 3, 4, 5} << QString();
+    QTest::newRow("insert after the last") << int(Kind::Insert) << 6 << 0 << QList<int>{1, 2, 3, 4, 5, 0} << QString();
+    QTest::newRow("a page past the last score is never replaced")
+        << int(Kind::Insert) << 2 << 0 << QList<int>{} << QString();
+    QTest::newRow("number out of range") << int(Kind::Move) << 2 << 6 << QList<int>{} << QString();
+}
+
+void TestReorganisation::reorganise()
+{
+    QFETCH(int, kind);
+    QFETCH(int, number);
+    QFETCH(int, target);
+    QFETCH(QList<int>, order);
+    QFETCH(QString, deletedFolder);
+    testsupport::WorkingFolder working;
+    makeFolder();
+    if (order.isEmpty())
+        writeFile(QStringLiteral("spartiti/6L.jpg"), "pagina di nessuno");
+    const FileMap before = snapshot();
+    auto catalogue = loaded();
+    QVERIFY(catalogue);
+
+    ReorganisationPlan plan;
+    const Reorganisation operation{Kind(kind), number, target, {}, {}};
+    const auto error = spartiti::reorganise(*catalogue, Data, operation, When, &plan);
+    if (order.isEmpty()) {
+        QVERIFY(error);
+        QCOMPARE(snapshot(), before);
+        return;
+    }
+    QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+
+    FileMap expected = expectedFolder(order);
+    if (!deletedFolder.isEmpty()) {
+        expected.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
+        expected.insert(deletedFolder, "<folder>");
+        for (const QString &kind : Files[number])
+            expected.insert(deletedFolder + QLatin1Char('/') + QFileInfo(fileName(number, kind)).fileName(),
+                            "file " + fileName(number, kind).toUtf8());
+    }
+    FileMap found = snapshot();
+    const QByteArray note = found.take(deletedFolder + QStringLiteral("/spartito.txt"));
+    QCOMPARE(found, expected);
+    QVERIFY(deletedFolder.isEmpty()
+            || (note.contains("spartito numero " + QByteArray::number(number))
+                && note.contains("Titolo: Titolo " + QByteArray::number(number))));
+    // Memory holds what the new archive says.
+    auto reread = loaded();
+    QCOMPARE(catalogue->scoreCount(), reread->scoreCount());
+    for (int s = 1; s <= reread->scoreCount(); ++s)
+        QCOMPARE(catalogue->title(s), reread->title(s));
+
+    // The inverse puts everything back, the deleted score's folder included.
+    QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, When.addSecs(60)));
+    QCOMPARE(snapshot(), before);
+}
+
+void TestReorganisation::interrupted_data()
+{
+    // Deleting score 1 renames nine files: six of scores 2 to 5, three of score 1.
+    QTest::addColumn<int>("renamesDone");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("outcome");   // "after", "before" or "refused"
+
+    QTest::newRow("cut in the first phase") << 2 << QString() << QStringLiteral("after");
+    QTest::newRow("cut in the second phase") << 12 << QString() << QStringLiteral("after");
+    QTest::newRow("mark of the second phase torn") << 9 << QStringLiteral("tear mark") << QStringLiteral("after");
+    QTest::newRow("a file gone before it was renamed") << 2 << QStringLiteral("lose 5L.jpg") << QStringLiteral("before");
+    QTest::newRow("a parked file gone in the second phase") << 12 << QStringLiteral("lose parked") << QStringLiteral("before");
+    QTest::newRow("truncated journal") << 2 << QStringLiteral("truncate") << QStringLiteral("refused");
+    QTest::newRow("one byte changed") << 12 << QStringLiteral("flip") << QStringLiteral("refused");
+    QTest::newRow("text after the checksum") << 2 << QStringLiteral("append") << QStringLiteral("refused");
+}
+
+void TestReorganisation::interrupted()
+{
+    QFETCH(int, renamesDone);
+    QFETCH(QString, damage);
+    QFETCH(QString, outcome);
+    testsupport::WorkingFolder working;
+    makeFolder();
+    FileMap before = snapshot();
+    auto catalogue = loaded();
+    ReorganisationPlan plan;
+    auto after = std::make_unique<ScoreCatalogue>();
+    QVERIFY(!planReorganisation(*catalogue, listDataFolder(Data), Reorganisation::deletion(1), When, plan, *after));
+    QCOMPARE(plan.steps.moves.size(), 9);
+    QVERIFY(applyReorganisation(Data, plan.steps, renamesDone));
+
+    const QString journal = journal::path(Data);
+    QByteArray bytes = testsupport::readFile(journal);
+    if (damage == QLatin1String("tear mark"))
+        bytes.chop(4);
+    else if (damage == QLatin1String("truncate"))
+        bytes.truncate(bytes.size() / 2);
+    else if (damage == QLatin1String("flip"))
+        bytes[bytes.size() / 3] = bytes[bytes.size() / 3] ^ 1;
+    else if (damage == QLatin1String("append"))
+        bytes += "altro\n";
+    else if (damage.startsWith(QLatin1String("lose "))) {
+        const bool parked = damage == QLatin1String("lose parked");
+        const QString lost = parked ? plan.steps.moves.last().temporary : damage.mid(5);
+        QVERIFY(QFile::remove(Data + QLatin1Char('/') + lost));
+        before.remove(Data + QLatin1Char('/') + (parked ? plan.steps.moves.last().from : lost));
+    }
+    QFile::remove(journal);
+    writeFile(journal, bytes);
+    const FileMap damaged = snapshot();
+
+    QString report;
+    const auto error = recoverReorganisation(Data, report);
+    if (outcome == QLatin1String("refused")) {
+        QVERIFY(error);
+        QVERIFY2(error->message.contains(QStringLiteral("danneggiato")), qPrintable(error->message));
+        QCOMPARE(snapshot(), damaged);
+        return;
+    }
+    QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+    QVERIFY(!QFileInfo::exists(journal));
+    FileMap found = snapshot();
+    if (outcome == QLatin1String("before")) {
+        QVERIFY2(report.contains(QStringLiteral("annullato")), qPrintable(report));
+        QCOMPARE(found, before);
+        return;
+    }
+    QVERIFY2(report.contains(QStringLiteral("portato a termine")), qPrintable(report));
+    found.remove(QStringLiteral("spartiti/eliminati/20240309-170502/spartito.txt"));
+    FileMap expected = expectedFolder({2, 3, 4, 5});
+    expected.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
+    expected.insert(QStringLiteral("spartiti/eliminati/20240309-170502"), "<folder>");
+    for (const QString &kind : Files[1])
+        expected.insert(QStringLiteral("spartiti/eliminati/20240309-170502/") + QFileInfo(fileName(1, kind)).fileName(),
+                        "file " + fileName(1, kind).toUtf8());
+    QCOMPARE(found, expected);
+}
+
+// A helper process reorganises a catalogue of 2 000 scores with their files, one step
+// and its inverse after another, until it is killed; after every kill the start-up
+// recovery runs and the folder must be exactly one of the states between two steps.
+// SPARTITI_KILLS sets the number of kills.
+void TestReorganisation::killedWhileReorganising()
+{
+    testsupport::WorkingFolder working;
+    const int count = 2000;
+    const QByteArray archive = testsupport::archiveBytes(testsupport::numberedRecords(count));
+    writeFile(QStringLiteral("prima.js"), archive);
+    writeFile(paths::archive(), archive);
+    for (int i = 1; i <= count; ++i) {
+        writeFile(paths::leftPage(i), "sinistra " + QByteArray::number(i));
+        writeFile(paths::rightPage(i), "destra " + QByteArray::number(i));
+        if (i % 3 == 0)
+            writeFile(paths::track(i), "traccia " + QByteArray::number(i));
+    }
+
+    // The four states the helper passes through, reached here the same way.
+    QList<FileMap> states{snapshot()};
+    const QDateTime fixed(QDate(2000, 1, 1), QTime(0, 0));
+    for (const Reorganisation &step : {Reorganisation::move(1, count), Reorganisation::deletion(500),
+                                       Reorganisation::insertion(1000)}) {
+        auto catalogue = loaded();
+        ReorganisationPlan plan;
+        QVERIFY(!spartiti::reorganise(*catalogue, Data, step, fixed, &plan));
+        states.append(snapshot());
+        QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, fixed));
+        QCOMPARE(snapshot(), states.first());
+    }
+
+    // How long the helper takes for the three steps and their inverses: kills are spread
+    // over that span, so that they fall in every phase of every step.
+    qint64 span = 0;
+    {
+        QProcess helper;
+        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QStringLiteral("0")});
+        QVERIFY(helper.waitForReadyRead(10000));
+        QVERIFY(helper.readLine().startsWith("pronto"));
+        QElapsedTimer timer;
+        timer.start();
+        int steps = 0;
+        while (steps < 6 && helper.waitForReadyRead(20000))
+            steps += int(helper.readAll().count('\n'));
+        span = timer.nsecsElapsed() / 1000;
+        helper.kill();
+        helper.waitForFinished();
+        QVERIFY2(steps >= 6, qPrintable(helper.readAllStandardError()));
+        QString report;
+        QVERIFY(!recoverReorganisation(Data, report));
+    }
+
+    bool ok = false;
+    int kills = qEnvironmentVariableIntValue("SPARTITI_KILLS", &ok);
+    if (!ok || kills <= 0)
+        kills = 200;
+    QList<int> seen(states.size(), 0);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < kills; ++i) {
+        QProcess helper;
+        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QString::number(i % 3)});
+        QVERIFY2(helper.waitForReadyRead(10000), qPrintable(helper.readAllStandardError()));
+        // The helper starts on a different step each time: a sixth of the span covers one.
+        QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(span / 6, 1000)));
+        QCOMPARE(helper.state(), QProcess::Running);
+        ::kill(pid_t(helper.processId()), SIGKILL);
+        QVERIFY(helper.waitForFinished(10000));
+
+        QString report;
+        const auto error = recoverReorganisation(Data, report);
+        QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+        const qsizetype state = states.indexOf(snapshot());
+        QVERIFY2(state >= 0, qPrintable(QStringLiteral("kill %1: the folder is a mix (%2)").arg(i + 1).arg(report)));
+        ++seen[state];
+    }
+    qInfo("%d kills in %lld ms (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills, elapsed.elapsed(), span,
+          seen[0], seen[1], seen[2], seen[3]);
+    if (kills >= 50)
+        QVERIFY(seen[1] + seen[2] + seen[3] > 0);
+}
+
+QTEST_GUILESS_MAIN(TestReorganisation)
+#include "tst_reorganisation.moc"
