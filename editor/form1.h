@@ -108,7 +108,7 @@ private:
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
     bool showPage(QLabel *box, const PageKey &key);
-    void showDecodedPage(const PageKey &key, const QImage &page);
+    void showDecodedPage(const PageKey &key, const PageImage &page);
     void showRefusal(QLineEdit *field, const QString &refused);
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
