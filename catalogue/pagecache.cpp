@@ -112,7 +112,7 @@ void PageCache::finishDecoding(const PageKey &key)
         return;
     PageImage page = watcher->result();
     watcher->deleteLater();
-    const bool toWrite = !page.thumbnail.isNull() || page.failedToDecode;
+    const bool toWrite = page.original.isValid() && (page.thumbnailSize > 0 || page.failedToDecode);
     if (toWrite && m_writes + m_toWrite.size() < MostWritesWaiting)
         m_toWrite.append(page);
     page.thumbnail = QImage();

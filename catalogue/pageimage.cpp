@@ -51,7 +51,8 @@ void openReader(QImageReader &reader, const QString &path)
 PageImage probeWith(QImageReader &reader, const QString &path)
 {
     PageImage page;
-    if (QFileInfo(path).size() == 0) {
+    const QFileInfo file(path);
+    if (file.isFile() && file.size() == 0) {
         page.problem = QStringLiteral("Pagina vuota");
         return page;
     }
@@ -127,8 +128,17 @@ qint64 progressiveBuffer(const QString &path)
     return 0;
 }
 
-// Decodes at `box` (stretched to it), or, with a thumbnail size, at the thumbnail's size
-// first and keeps that too.
+// The M of the M/8 scale at which libjpeg decodes `full` for `size`, as Qt chooses it.
+int jpegScale(const QSize &full, const QSize &size)
+{
+    const double factor = std::min(double(full.width()) / size.width(), double(full.height()) / size.height());
+    return std::clamp(int(std::ceil(8 / factor)), 1, 8);
+}
+
+// Decodes at `box` (stretched to it). With a thumbnail size, the thumbnail is made from
+// the same decode when that costs libjpeg no more than the box alone (a 600-dpi scan);
+// otherwise (a 300-dpi scan needs 2/8 for 512 but 1/8 for the box) the box is decoded as
+// it would be without thumbnails, and the thumbnail is left for keepThumbnail to decode.
 PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
 {
     QImageReader reader;
@@ -138,9 +148,20 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
         return page;
     }
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    const QSize target = thumbnailSize > 0 ? ThumbnailStore::thumbnailPixels(page.pixelSize, thumbnailSize) : box;
-    const QSize stored = turned ? target.transposed() : target;
     const QSize full = turned ? page.pixelSize.transposed() : page.pixelSize;
+    const bool jpeg = reader.format() == "jpeg";
+    page.thumbnailSize = thumbnailSize;
+    QSize target = box;
+    if (thumbnailSize > 0) {
+        const QSize thumbnail = ThumbnailStore::thumbnailPixels(page.pixelSize, thumbnailSize);
+        const QSize turnedThumbnail = turned ? thumbnail.transposed() : thumbnail;
+        const QSize turnedBox = turned ? box.transposed() : box;
+        if (!jpeg || !box.isValid() || jpegScale(full, turnedThumbnail) <= jpegScale(full, turnedBox))
+            target = thumbnail;
+        else
+            thumbnailSize = 0;
+    }
+    const QSize stored = turned ? target.transposed() : target;
     // A quality of 50 or more keeps libjpeg's accurate IDCT and a smooth final scale;
     // below it thin staff lines alias.
     reader.setQuality(75);
@@ -148,14 +169,11 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
         reader.setScaledSize(stored);
 
     const qint64 limit = qint64(reader.allocationLimit()) * 1024 * 1024;
-    const bool jpeg = reader.format() == "jpeg";
     qint64 working = full.width() * qint64(full.height()) * 4;
     if (jpeg && stored.isValid()) {
         // libjpeg decodes at a scale of M/8 just above the size asked for, and Qt
         // allocates that before shrinking it: the whole picture is never held.
-        const double factor = std::min(double(full.width()) / stored.width(),
-                                       double(full.height()) / stored.height());
-        const int m = std::clamp(int(std::ceil(8 / factor)), 1, 8);
+        const int m = jpegScale(full, stored);
         const qint64 output = ((full.width() * qint64(m) + 7) / 8) * ((full.height() * qint64(m) + 7) / 8) * 4;
         if (limit > 0 && output > limit)
             reader.setAllocationLimit(int(output / (1024 * 1024)) + 1);
@@ -178,7 +196,6 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
         if (image.size() != target)
             image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         page.thumbnail = image;
-        page.thumbnailSize = thumbnailSize;
     }
     page.picture = image.size() == box ? image : image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return page;
@@ -223,10 +240,18 @@ PageImage loadPage(const QString &path, const QSize &box, const ThumbnailStore &
 
 void keepThumbnail(ThumbnailStore &store, const PageImage &page)
 {
-    if (!page.thumbnail.isNull())
-        store.save(page.original, page.thumbnailSize, page.thumbnail);
-    else if (page.failedToDecode)
+    if (page.failedToDecode) {
         store.saveFailure(page.original);
+    } else if (!page.thumbnail.isNull()) {
+        store.save(page.original, page.thumbnailSize, page.thumbnail);
+    } else if (page.thumbnailSize > 0 && page.pixelSize.isValid()) {
+        // Decoded afresh at the thumbnail's size. Should the file have changed since,
+        // the thumbnail carries the old time and size and is never taken for the new file.
+        const QSize size = ThumbnailStore::thumbnailPixels(page.pixelSize, page.thumbnailSize);
+        const PageImage thumbnail = decodePage(page.original.path, size);
+        if (thumbnail.isPicture())
+            store.save(page.original, page.thumbnailSize, thumbnail.picture);
+    }
 }
 
 } // namespace spartiti

@@ -19,8 +19,8 @@ struct PageImage
     // folder (a thumbnail of `thumbnailSize`, or a failure), written by the caller once
     // the page is on show.
     ThumbnailStore::Original original;   // the file as it was before decoding
-    QImage thumbnail;
-    int thumbnailSize = 0;
+    int thumbnailSize = 0;                // 0: nothing to write
+    QImage thumbnail;                     // null: keepThumbnail decodes it
     bool failedToDecode = false;
 
     bool isPicture() const { return !picture.isNull(); }
@@ -43,8 +43,9 @@ PageImage decodePage(const QString &path, const QSize &box);
 
 // As decodePage, but first from a valid thumbnail in `store` of the smallest standard
 // size that covers `box`; a file that this program already failed to decode is not
-// decoded again. Without a thumbnail the page is decoded at the thumbnail's size, and
-// the result carries the thumbnail (or the failure) to write.
+// decoded again. Without a thumbnail the page is decoded, and the result says what to
+// write: the thumbnail (made from the same decode where that costs nothing more) or
+// the failure.
 PageImage loadPage(const QString &path, const QSize &box, const ThumbnailStore &store);
 
 // Writes what loadPage left to write. Meant for a worker thread: it encodes a PNG.
