@@ -7,8 +7,10 @@
 #include "cataloguecheck.h"
 #include "childruns.h"
 #include "displayrig.h"
+#include "figure.h"
 #include "jpegfloor.h"
 #include "reorganiserun.h"
+#include "scan600.h"
 #include "search.h"
 #include "workload.h"
 
@@ -28,16 +30,6 @@ using namespace spartiti::bench;
 namespace {
 
 const QSize Box(201, 353);
-
-struct Figure
-{
-    QString name;
-    QString label;
-    double value;
-    QString unit;
-    int runs;
-    QString target;
-};
 
 struct Settings
 {
@@ -248,6 +240,10 @@ int main(int argc, char *argv[])
         QDir::setCurrent(args[2]);
         return scrollChild(args[3].toInt());
     }
+    if (args.size() == 4 && args[1] == QLatin1String("--show-child")) {
+        QDir::setCurrent(args[2]);
+        return showChild(args[3].toInt());
+    }
 
     Settings settings;
     bool onlyReorganise = false;
@@ -282,7 +278,7 @@ int main(int argc, char *argv[])
 
     progress("preparing the workload");
     Workload workload(workloadFolder);
-    if (!workload.prepareScans()) {
+    if (!workload.prepareScans() || !workload.prepareScans600()) {
         fail(QStringLiteral("cannot write the scans in %1").arg(workloadFolder));
         return 1;
     }
@@ -294,6 +290,11 @@ int main(int argc, char *argv[])
         fail(QStringLiteral("cannot make the catalogues in %1").arg(runFolder.path()));
         return 1;
     }
+    // The editor keeps page thumbnails under $XDG_CACHE_HOME: the benchmark and the
+    // editors it starts use a folder of their own, empty at first and removed at the end.
+    const QString cacheHome = runFolder.filePath(QStringLiteral("cache"));
+    QDir().mkpath(cacheHome);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome));
 
     QList<Figure> figures;
     if (!measureReorganisation(settings, runFolder.path(), figures))
@@ -322,6 +323,10 @@ int main(int argc, char *argv[])
                     scroll.stepMedianMs, QStringLiteral("ms"), scroll.records, QString()});
     figures.append({QStringLiteral("scroll_step_p90_ms"), QStringLiteral("scrolling without pause, 90th pct"),
                     scroll.stepP90Ms, QStringLiteral("ms"), scroll.records, QString()});
+
+    if (!measureScan600(settings.quick, QCoreApplication::applicationFilePath(), workload, runFolder.path(),
+                        figures))
+        return 1;
 
     printReport(settings, workload, figures);
     return 0;

@@ -92,4 +92,12 @@ ScrollResult measureScroll(const QString &benchmark, const QString &folder, int 
     return result;
 }
 
+double measureShowRecord(const QString &benchmark, const QString &folder, int record)
+{
+    QProcess child;
+    if (!run(child, benchmark, {QStringLiteral("--show-child"), folder, QString::number(record)}, 5 * 60000))
+        return -1;
+    return valueAfter(child.readAllStandardOutput(), "show_ms");
+}
+
 } // namespace spartiti::bench

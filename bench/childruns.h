@@ -29,4 +29,9 @@ struct ScrollResult
 // Runs this benchmark again as `--scroll-child folder records`.
 ScrollResult measureScroll(const QString &benchmark, const QString &folder, int records);
 
+// Runs this benchmark again as `--show-child folder record`: the milliseconds from the
+// selector's move to both pages on show, in a process that starts with nothing decoded;
+// -1 on failure.
+double measureShowRecord(const QString &benchmark, const QString &folder, int record);
+
 } // namespace spartiti::bench

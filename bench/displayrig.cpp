@@ -122,6 +122,19 @@ int scrollChild(int records)
     return 0;
 }
 
+int showChild(int record)
+{
+    DisplayRig rig;
+    if (!rig.load())
+        return 1;
+    const double ms = rig.showRecord(record);
+    if (ms < 0)
+        return 1;
+    std::printf("show_ms %.3f\n", ms);
+    rig.waitUntilIdle();
+    return 0;
+}
+
 double median(QList<double> values)
 {
     return percentile(std::move(values), 0.5);

@@ -60,6 +60,8 @@ private:
 // record at a time from the first record to `records`, moving on as soon as both pages
 // show, then prints the high-water mark of its resident memory and the step times.
 int scrollChild(int records);
+// Opens the editor, then shows `record` and prints "show_ms <milliseconds>".
+int showChild(int record);
 
 double median(QList<double> values);
 double percentile(QList<double> values, double fraction);

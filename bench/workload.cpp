@@ -80,20 +80,22 @@ void drawStaffSystem(QPainter &painter, std::mt19937 &random, int top)
 }
 
 // An A4 page of printed music as a flatbed scanner delivers it: off-white paper, a
-// title, eleven staves of notes, and a little sensor noise and dust.
-QImage drawScan(int index)
+// title, eleven staves of notes, and a little sensor noise and dust. `scale` 2 gives
+// the same page at 600 dpi.
+QImage drawScan(int index, int scale = 1)
 {
     std::mt19937 random(20240601u + unsigned(index));
-    QImage page(Workload::PageSize, QImage::Format_RGB32);
+    QImage page(Workload::PageSize * scale, QImage::Format_RGB32);
     page.fill(QColor(250, 249, 244));
     {
         QPainter painter(&page);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
         QFont title(QStringLiteral("DejaVu Serif"));
         title.setPixelSize(72);
         painter.setFont(title);
         painter.setPen(QColor(28, 26, 30));
-        painter.drawText(QRect(0, 140, page.width(), 120), Qt::AlignCenter,
+        painter.drawText(QRect(0, 140, Workload::PageSize.width(), 120), Qt::AlignCenter,
                          QStringLiteral("Studio n. %1").arg(index + 1));
         for (int system = 0; system < 11; ++system)
             drawStaffSystem(painter, random, 420 + system * SystemHeight);
@@ -148,6 +150,26 @@ bool Workload::prepareScans()
     return true;
 }
 
+bool Workload::prepareScans600()
+{
+    const QString folder = m_folder + QStringLiteral("/scans600-v%1").arg(ScanVersion);
+    if (!QDir().mkpath(folder))
+        return false;
+    m_scans600.clear();
+    for (int i = 0; i < DistinctScans600; ++i) {
+        const QString path = folder + QStringLiteral("/scan-%1.jpg").arg(i);
+        if (!QFileInfo::exists(path)) {
+            QImageWriter writer(path + QStringLiteral(".part"), "jpeg");
+            writer.setQuality(JpegQuality);
+            writer.setProgressiveScanWrite(i % 2 == 1);
+            if (!writer.write(drawScan(100 + i, 2)) || !QFile::rename(path + QStringLiteral(".part"), path))
+                return false;
+        }
+        m_scans600.append(path);
+    }
+    return true;
+}
+
 qint64 Workload::averageScanBytes() const
 {
     qint64 total = 0;
@@ -156,8 +178,9 @@ qint64 Workload::averageScanBytes() const
     return m_scans.isEmpty() ? 0 : total / m_scans.size();
 }
 
-bool Workload::makeCatalogue(const QString &folder, int records, bool pages) const
+bool Workload::makeCatalogue(const QString &folder, int records, bool pages, bool at600) const
 {
+    const QStringList &scans = at600 ? m_scans600 : m_scans;
     const QString data = folder + QStringLiteral("/spartiti");
     if (!QDir().mkpath(data + QStringLiteral("/audio")))
         return false;
@@ -182,7 +205,7 @@ bool Workload::makeCatalogue(const QString &folder, int records, bool pages) con
         const QString names[] = {QStringLiteral("%1/%2L.jpg").arg(data).arg(n),
                                  QStringLiteral("%1/%2R.jpg").arg(data).arg(n)};
         for (int side = 0; side < 2; ++side) {
-            const QString &scan = m_scans.at((2 * n + side) % m_scans.size());
+            const QString &scan = scans.at((2 * n + side) % scans.size());
             QFile::remove(names[side]);
             if (::link(QFile::encodeName(scan).constData(), QFile::encodeName(names[side]).constData()) != 0
                 && !QFile::copy(scan, names[side]))

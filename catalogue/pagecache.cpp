@@ -10,6 +10,9 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace spartiti {
 
 size_t qHash(const PageKey &key, size_t seed)
@@ -17,13 +20,23 @@ size_t qHash(const PageKey &key, size_t seed)
     return qHashMulti(seed, key.path, key.size, key.modified, key.changed);
 }
 
-PageCache::PageCache(QSize box, qsizetype budgetBytes, QObject *parent)
+namespace {
+
+// Thumbnails waiting to be written hold their pictures: beyond this many, while the
+// user scrolls faster than they are written, the newest are not written at all.
+constexpr int MostWritesWaiting = 8;
+
+} // namespace
+
+PageCache::PageCache(QSize box, qsizetype budgetBytes, QObject *parent, const QString &thumbnails)
     : QObject(parent)
     , m_box(box)
     , m_pages(budgetBytes)
+    , m_thumbnails(thumbnails)
 {
     // Both pages of a record not seen before are decoded side by side.
     m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    m_writer.setMaxThreadCount(1);
 }
 
 PageCache::~PageCache()
@@ -31,6 +44,7 @@ PageCache::~PageCache()
     m_now.clear();
     m_ahead.clear();
     m_pool.waitForDone();
+    m_writer.waitForDone();
 }
 
 PageKey PageCache::keyFor(const QString &path)
@@ -42,9 +56,9 @@ PageKey PageCache::keyFor(const QString &path)
             info.metadataChangeTime().toMSecsSinceEpoch()};
 }
 
-std::optional<QImage> PageCache::find(const PageKey &key)
+std::optional<PageImage> PageCache::find(const PageKey &key)
 {
-    if (const QImage *page = m_pages.object(key))
+    if (const PageImage *page = m_pages.object(key))
         return *page;
     return std::nullopt;
 }
@@ -74,10 +88,6 @@ void PageCache::startWaiting()
 {
     // Pages wanted ahead of time wait until the pages wanted now are done: on a busy
     // machine they would otherwise take the processor from the page the user waits for.
-    const auto decodingNow = [this] {
-        return std::any_of(m_running.cbegin(), m_running.cend(),
-                           [](const Decoding &decoding) { return decoding.wantedNow; });
-    };
     while (m_running.size() < m_pool.maxThreadCount()) {
         const bool now = !m_now.isEmpty();
         if (!now && (m_ahead.isEmpty() || decodingNow()))
@@ -85,27 +95,63 @@ void PageCache::startWaiting()
         const PageKey key = now ? m_now.takeFirst() : m_ahead.takeFirst();
         if (m_pages.contains(key) || m_running.contains(key))
             continue;
-        auto *watcher = new QFutureWatcher<QImage>(this);
+        auto *watcher = new QFutureWatcher<PageImage>(this);
         m_running.insert(key, {watcher, now});
-        connect(watcher, &QFutureWatcher<QImage>::finished, this,
+        connect(watcher, &QFutureWatcher<PageImage>::finished, this,
                 [this, key] { finishDecoding(key); });
-        watcher->setFuture(QtConcurrent::run(&m_pool, &decodePage, key.path, m_box));
+        watcher->setFuture(QtConcurrent::run(&m_pool, [this, path = key.path] {
+            return loadPage(path, m_box, m_thumbnails);
+        }));
     }
 }
 
 void PageCache::finishDecoding(const PageKey &key)
 {
-    QFutureWatcher<QImage> *watcher = m_running.take(key).watcher;
+    QFutureWatcher<PageImage> *watcher = m_running.take(key).watcher;
     if (!watcher)
         return;
-    const QImage page = watcher->result();
+    PageImage page = watcher->result();
     watcher->deleteLater();
-    // A null image costs one byte, so that an undecodable file is remembered as such.
-    m_pages.insert(key, new QImage(page), std::max<qsizetype>(1, page.sizeInBytes()));
+    const bool toWrite = page.original.isValid() && (page.thumbnailSize > 0 || page.failedToDecode);
+    if (toWrite && m_writes + m_toWrite.size() < MostWritesWaiting)
+        m_toWrite.append(page);
+    page.thumbnail = QImage();
+    // A page without picture costs one byte, so that an undecodable file is remembered.
+    m_pages.insert(key, new PageImage(page), std::max<qsizetype>(1, page.picture.sizeInBytes()));
     startWaiting();
     emit pageReady(key, page);
+    startWrites();
     if (isIdle())
         emit becameIdle();
+}
+
+bool PageCache::decodingNow() const
+{
+    return std::any_of(m_running.cbegin(), m_running.cend(),
+                       [](const Decoding &decoding) { return decoding.wantedNow; });
+}
+
+void PageCache::startWrites()
+{
+    // Thumbnails are written once the pages the user waits for are on show, on a thread
+    // of lower priority than the decoding.
+    if (decodingNow())
+        return;
+    while (!m_toWrite.isEmpty()) {
+        ++m_writes;
+        auto *watcher = new QFutureWatcher<void>(this);
+        connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher] {
+            watcher->deleteLater();
+            --m_writes;
+            if (isIdle())
+                emit becameIdle();
+        });
+        watcher->setFuture(QtConcurrent::run(&m_writer, [this, page = m_toWrite.takeFirst()] {
+            // Niced, not idle: a busy machine must not hold the writes back for ever.
+            ::setpriority(PRIO_PROCESS, ::gettid(), 10);
+            keepThumbnail(m_thumbnails, page);
+        }));
+    }
 }
 
 QList<PageKey> pagesAround(int number, int step, int lowest, int highest)

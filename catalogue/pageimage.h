@@ -1,15 +1,54 @@
 #pragma once
 
+#include "thumbnailstore.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
 
 namespace spartiti {
 
-// Decodes a page image at about the size of the box that shows it: a 300-dpi scan
-// decoded at full size and then shrunk costs many times more. The format is decided by
-// the content, so a PNG saved under a ".jpg" name still shows, and an EXIF orientation
-// is honoured. A file that cannot be decoded gives a null image.
-QImage decodePage(const QString &path, const QSize &box);
+// What a page box shows: the picture, or a few words saying why there is none.
+struct PageImage
+{
+    QImage picture;     // at the size asked for; null when the page cannot be shown
+    QString problem;    // "Pagina vuota", "Non è un'immagine"...; empty when it shows
+    QSize pixelSize;    // the picture's own size, upright, when its header was read
+
+    // Set by loadPage after decoding the file itself: what to keep in the thumbnail
+    // folder (a thumbnail of `thumbnailSize`, or a failure), written by the caller once
+    // the page is on show.
+    ThumbnailStore::Original original;   // the file as it was before decoding
+    int thumbnailSize = 0;                // 0: nothing to write
+    QImage thumbnail;                     // null: keepThumbnail decodes it
+    bool failedToDecode = false;
+
+    bool isPicture() const { return !picture.isNull(); }
+};
+
+// Beyond this the file is refused from its header: even scaled decoding would need
+// gigabytes.
+constexpr int LargestPageSide = 20000;
+
+// The picture's size and what is wrong with it, from the file's size and header alone.
+PageImage probePage(const QString &path);
+
+// Decodes a page image at `box`, stretched to it exactly: at about the box's size where
+// the format allows (JPEG), since a scan decoded at full size and then shrunk costs many
+// times more. The format is decided by the content, so a PNG saved under a ".jpg" name
+// still shows, and an EXIF orientation is honoured. Pages whose decoding needs much
+// memory (progressive JPEG of 600-dpi scans, large PNG) are decoded one at a time in
+// the whole process, so that stepping through them never holds two such buffers.
+PageImage decodePage(const QString &path, const QSize &box);
+
+// As decodePage, but first from a valid thumbnail in `store` of the smallest standard
+// size that covers `box`; a file that this program already failed to decode is not
+// decoded again. Without a thumbnail the page is decoded, and the result says what to
+// write: the thumbnail (made from the same decode where that costs nothing more) or
+// the failure.
+PageImage loadPage(const QString &path, const QSize &box, const ThumbnailStore &store);
+
+// Writes what loadPage left to write. Meant for a worker thread: it encodes a PNG.
+void keepThumbnail(ThumbnailStore &store, const PageImage &page);
 
 } // namespace spartiti

@@ -46,7 +46,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     buildMenus();
     buildReorganiseMenu();
     buildNavigation();
-    m_pageCache = new PageCache(Image1->size(), PageCache::DefaultBudgetBytes, this);
+    m_pageCache = new PageCache(Image1->size() * Image1->devicePixelRatioF(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
     connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);
     connect(&m_document, &CatalogueDocument::recordWanted, this, &Form1::showRecord);
@@ -139,28 +139,35 @@ void Form1::showFiles(int number)
     describeRecord(number);
 }
 
+namespace {
+
+// A page that cannot be shown says why in its box, in grey, without interrupting.
+void showInBox(QLabel *box, const PageImage &page)
+{
+    if (page.isPicture()) {
+        box->setPixmap(QPixmap::fromImage(page.picture));
+        return;
+    }
+    box->clear();
+    box->setText(page.problem);
+}
+
+} // namespace
+
 // Shows the page if it is at hand; false while it still has to be decoded.
 bool Form1::showPage(QLabel *box, const PageKey &key)
 {
-    const std::optional<QImage> page = key.isValid() ? m_pageCache->find(key) : QImage();
-    // A page that cannot be decoded leaves its box empty without interrupting.
-    if (page && !page->isNull())
-        box->setPixmap(QPixmap::fromImage(*page));
-    else
-        box->clear();
+    const std::optional<PageImage> page = key.isValid() ? m_pageCache->find(key) : PageImage();
+    showInBox(box, page.value_or(PageImage()));
     return page.has_value();
 }
 
-void Form1::showDecodedPage(const PageKey &key, const QImage &page)
+void Form1::showDecodedPage(const PageKey &key, const PageImage &page)
 {
     QLabel *const boxes[] = {Image1, Image2};
     for (int i = 0; i < 2; ++i) {
-        if (m_pagesOnShow[i] != key)
-            continue;
-        if (page.isNull())
-            boxes[i]->clear();
-        else
-            boxes[i]->setPixmap(QPixmap::fromImage(page));
+        if (m_pagesOnShow[i] == key)
+            showInBox(boxes[i], page);
     }
 }
 

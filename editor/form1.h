@@ -116,7 +116,7 @@ private:
     void storeField(QLineEdit *field, int fieldIndex);
     void showFiles(int number);
     bool showPage(QLabel *box, const PageKey &key);
-    void showDecodedPage(const PageKey &key, const QImage &page);
+    void showDecodedPage(const PageKey &key, const PageImage &page);
     void showRefusal(QLineEdit *field, const QString &refused);
     // Accessible names of the pages and the track icon for the record on show.
     void describeRecord(int number);

@@ -156,6 +156,12 @@ void Form1::buildControls()
     Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
     for (QLabel *image : {Image1, Image2}) {
         image->setScaledContents(true);
+        // What is wrong with a page that cannot be shown, in grey in the middle of its box.
+        image->setAlignment(Qt::AlignCenter);
+        image->setWordWrap(true);
+        QPalette grey = image->palette();
+        grey.setColor(QPalette::WindowText, Qt::gray);
+        image->setPalette(grey);
         image->installEventFilter(this);
     }
 

@@ -63,7 +63,12 @@ void PreviewPane::showFile(const QString &path)
 void PreviewPane::showPreview(const FilePreview &preview)
 {
     if (!preview.isPicture()) {
-        m_info->setText(QStringLiteral("Questo file non è un'immagine: verrà copiato così com'è."));
+        // The same words as the editor's page box, and the reassurance that the file is
+        // attached all the same.
+        if (preview.problem.isEmpty() || preview.problem == QStringLiteral("Non è un'immagine"))
+            m_info->setText(QStringLiteral("Questo file non è un'immagine: verrà copiato così com'è."));
+        else
+            m_info->setText(preview.problem + QStringLiteral(": il file verrà copiato così com'è."));
         return;
     }
     m_picture->setPixmap(QPixmap::fromImage(preview.picture));

@@ -12,6 +12,21 @@
 
 namespace testsupport {
 
+// The editor and the pickers keep page thumbnails in $XDG_CACHE_HOME/thumbnails: every
+// test program gets a cache folder of its own, removed when it ends, instead of the
+// home of whoever runs it. Set before main, so before any window or cache exists.
+inline QTemporaryDir &cacheHome()
+{
+    static QTemporaryDir folder;
+    return folder;
+}
+
+inline void useOwnCacheHome()
+{
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome().path()));
+}
+Q_CONSTRUCTOR_FUNCTION(useOwnCacheHome)
+
 // A fresh temporary folder made the process's working folder for the lifetime of the
 // object, holding `spartiti/` and `spartiti/audio/` unless asked otherwise.
 class WorkingFolder

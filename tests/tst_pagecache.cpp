@@ -1,6 +1,7 @@
 #include "editorfixture.h"
 #include "pagecache.h"
 #include "pageimage.h"
+#include "thumbnailstore.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -49,6 +50,38 @@ QByteArray orientedJpeg(int orientation)
     const QByteArray segment = QByteArray("\xff\xe1\0", 3) + char(exif.size() + 2) + exif;
     return jpeg.insert(2, segment);
 }
+
+// A small JPEG whose frame header claims `width` x `height`: the data ends long before.
+QByteArray declaringSize(int width, int height)
+{
+    QByteArray jpeg = jpegBytes(plainPage(16, 16, Qt::white));
+    const qsizetype frame = jpeg.indexOf("\xff\xc0");
+    jpeg[frame + 5] = char(height >> 8);
+    jpeg[frame + 6] = char(height);
+    jpeg[frame + 7] = char(width >> 8);
+    jpeg[frame + 8] = char(width);
+    return jpeg;
+}
+
+// A thumbnail as another program would leave it: red, with the given keys.
+void writeThumbnail(const QString &path, const QByteArray &uri, qint64 mtime, qint64 size)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QImage thumbnail = plainPage(365, 512, Qt::red).convertToFormat(QImage::Format_ARGB32);
+    thumbnail.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(uri));
+    thumbnail.setText(QStringLiteral("Thumb::MTime"), QString::number(mtime));
+    thumbnail.setText(QStringLiteral("Thumb::Size"), QString::number(size));
+    QVERIFY(thumbnail.save(path, "PNG"));
+}
+
+void setModified(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+constexpr QFile::Permissions OthersAndGroup = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 char colourAt(const QImage &image, int x, int y)
 {
@@ -114,28 +147,38 @@ private slots:
     void latePageOfRecordLeftIsNotShown();
     void neighboursAreReadyAhead();
     void staysWithinBudget();
+    void undecodableFileIsRemembered_data();
     void undecodableFileIsRemembered();
+    void thumbnails_data();
+    void thumbnails();
+    void failedPageIsNotRetried();
 };
 
 void TestPageCache::decodesByContent_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("corners");   // top left, top right, bottom left; "": no picture
+    QTest::addColumn<QString>("problem");
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     plainPage(80, 40, Qt::red).save(&buffer, "PNG");
 
-    QTest::newRow("jpeg") << jpegBytes(plainPage(2480 / 4, 3508 / 4, Qt::blue)) << "bbb";
-    QTest::newRow("png behind a .jpg name") << png << "rrr";
-    QTest::newRow("text") << QByteArray("not a picture") << "";
-    QTest::newRow("empty file") << QByteArray() << "";
-    QTest::newRow("jpeg header only") << jpegBytes(plainPage(50, 50, Qt::white)).left(20) << "";
-    QTest::newRow("no exif") << orientedJpeg(0) << "rbr";
-    QTest::newRow("exif upright") << orientedJpeg(1) << "rbr";
-    QTest::newRow("exif upside down") << orientedJpeg(3) << "brb";
-    QTest::newRow("exif turned right") << orientedJpeg(6) << "rrb";
-    QTest::newRow("exif turned left") << orientedJpeg(8) << "bbr";
+    const QString notAPicture = QStringLiteral("Non è un'immagine");
+    QTest::newRow("jpeg") << jpegBytes(plainPage(2480 / 4, 3508 / 4, Qt::blue)) << "bbb" << "";
+    QTest::newRow("png behind a .jpg name") << png << "rrr" << "";
+    QTest::newRow("text") << QByteArray("not a picture") << "" << notAPicture;
+    QTest::newRow("empty file") << QByteArray() << "" << "Pagina vuota";
+    QTest::newRow("jpeg header only") << jpegBytes(plainPage(50, 50, Qt::white)).left(20) << "" << notAPicture;
+    QTest::newRow("no exif") << orientedJpeg(0) << "rbr" << "";
+    QTest::newRow("exif upright") << orientedJpeg(1) << "rbr" << "";
+    QTest::newRow("exif upside down") << orientedJpeg(3) << "brb" << "";
+    QTest::newRow("exif turned right") << orientedJpeg(6) << "rrb" << "";
+    QTest::newRow("exif turned left") << orientedJpeg(8) << "bbr" << "";
+    // Past the reader's allocation limit at full size (768 MB), not at the box's size.
+    QTest::newRow("declares 12000 x 16000") << declaringSize(12000, 16000) << "???" << "";
+    QTest::newRow("declares 65000 x 65000") << declaringSize(65000, 65000) << ""
+                                            << "Immagine troppo grande (65000 × 65000)";
 }
 
 // A page decodes by its content whatever its name, fitted to the box and upright.
@@ -143,10 +186,13 @@ void TestPageCache::decodesByContent()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, corners);
+    QFETCH(QString, problem);
     testsupport::WorkingFolder folder;
     writeFile(paths::leftPage(1), content);
-    const QImage page = decodePage(paths::leftPage(1), Box);
+    const PageImage decoded = decodePage(paths::leftPage(1), Box);
+    const QImage page = decoded.picture;
     QCOMPARE(page.isNull(), corners.isEmpty());
+    QCOMPARE(decoded.problem, problem);
     if (page.isNull())
         return;
     QCOMPARE(page.size(), Box);
@@ -243,10 +289,23 @@ void TestPageCache::staysWithinBudget()
     QCOMPARE(held, 3);
 }
 
+void TestPageCache::undecodableFileIsRemembered_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("text") << QByteArray("not a picture") << "Non è un'immagine";
+    QTest::newRow("empty") << QByteArray() << "Pagina vuota";
+    QTest::newRow("declares 65000 x 65000") << declaringSize(65000, 65000) << "Immagine troppo grande (65000 × 65000)";
+}
+
+// The box says what is wrong, without a message; the verdict is kept in memory and as a
+// failure in the thumbnail folder, the good page beside it as a thumbnail.
 void TestPageCache::undecodableFileIsRemembered()
 {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, said);
     Editor e(12);
-    writeFile(paths::leftPage(4), "not a picture");
+    writeFile(paths::leftPage(4), content);
     writeFile(paths::rightPage(4), jpegBytes(plainPage(400, 560, Qt::white)));
     e.start();
     const PageKey key = PageCache::keyFor(paths::leftPage(4));
@@ -254,9 +313,117 @@ void TestPageCache::undecodableFileIsRemembered()
     QTRY_COMPARE(e.shown(), QStringLiteral("-w"));
     waitUntilIdle(e.cache());
     QCOMPARE(e.shown(), QStringLiteral("-w"));
-    const std::optional<QImage> remembered = e.cache()->find(key);
-    QVERIFY(remembered.has_value() && remembered->isNull());
+    QCOMPARE(e.get<QLabel>("Image1")->text(), said);
+    const std::optional<PageImage> remembered = e.cache()->find(key);
+    QVERIFY(remembered.has_value() && remembered->picture.isNull());
     QCOMPARE(e.notifier.count(), 0);
+
+    const ThumbnailStore store;
+    const auto left = ThumbnailStore::originalOf(paths::leftPage(4));
+    const auto right = ThumbnailStore::originalOf(paths::rightPage(4));
+    QVERIFY(store.hasFailed(left));
+    QVERIFY(!store.find(right, ThumbnailStore::sizeFor(Box)).isNull());
+}
+
+void TestPageCache::thumbnails_data()
+{
+    QTest::addColumn<QString>("before");   // what the thumbnail folder holds
+    QTest::addColumn<char>("shown");       // 'r' from the red thumbnail, 'b' from the file
+    QTest::addColumn<bool>("written");
+    QTest::newRow("nothing") << "nothing" << 'b' << true;
+    QTest::newRow("another program's thumbnail") << "valid" << 'r' << false;
+    QTest::newRow("file touched since") << "stale" << 'b' << true;
+    QTest::newRow("size differs") << "size" << 'b' << true;
+    QTest::newRow("another file's thumbnail") << "foreign" << 'b' << true;
+    QTest::newRow("corrupt png") << "corrupt" << 'b' << true;
+    QTest::newRow("cache folder not writable") << "unwritable" << 'b' << false;
+}
+
+void TestPageCache::thumbnails()
+{
+    QFETCH(QString, before);
+    QFETCH(char, shown);
+    QFETCH(bool, written);
+    QCOMPARE(ThumbnailStore::fileNameFor("file:///home/jens/photos/me.png"),
+             QStringLiteral("c6ee772d9e49320e97ec29a7eb5b1697.png"));
+    QCOMPARE(ThumbnailStore::sizeFor(Box), 512);
+    QCOMPARE(ThumbnailStore::sizeFor(Box * 2), 1024);
+
+    testsupport::WorkingFolder folder;
+    const QString root = folder.path() + QStringLiteral("/cache/thumbnails");
+    const QString path = folder.path() + QStringLiteral("/pagina è 1.jpg");
+    writeFile(path, jpegBytes(plainPage(600, 840, Qt::blue)));
+    setModified(path, QDateTime::currentDateTime().addSecs(-100));
+    ThumbnailStore::Original original = ThumbnailStore::originalOf(path);
+    QVERIFY(original.uri.endsWith("/pagina%20%C3%A8%201.jpg"));
+    ThumbnailStore store(root);
+    const QString thumbnail = store.pathFor(original, 512);
+    QVERIFY(thumbnail.startsWith(root + QStringLiteral("/x-large/")));
+    if (before == QLatin1String("valid") || before == QLatin1String("stale"))
+        writeThumbnail(thumbnail, original.uri, original.mtime, original.size);
+    if (before == QLatin1String("stale"))
+        setModified(path, QDateTime::currentDateTime().addSecs(-50));
+    if (before == QLatin1String("size"))
+        writeThumbnail(thumbnail, original.uri, original.mtime, original.size + 1);
+    if (before == QLatin1String("foreign"))
+        writeThumbnail(thumbnail, "file:///elsewhere.jpg", original.mtime, original.size);
+    if (before == QLatin1String("corrupt")) {
+        QDir().mkpath(QFileInfo(thumbnail).path());
+        writeFile(thumbnail, QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(300, 'x'));
+    }
+    if (before == QLatin1String("unwritable")) {
+        QDir().mkpath(folder.path() + QStringLiteral("/cache"));
+        writeFile(root, "a file where the folder should be");
+    }
+    original = ThumbnailStore::originalOf(path);
+
+    const PageImage page = loadPage(path, Box, store);
+    QVERIFY(page.isPicture());
+    QCOMPARE(colourAt(page.picture, 100, 176), shown);
+    keepThumbnail(store, page);
+    const QImage kept = store.find(original, 512);
+    QCOMPARE(!kept.isNull(), written || before == QLatin1String("valid"));
+    if (!written)
+        return;
+    QCOMPARE(kept.size(), QSize(365, 512));
+    QCOMPARE(colourAt(kept, 180, 250), 'b');
+    QCOMPARE(kept.text(QStringLiteral("Thumb::URI")).toUtf8(), original.uri);
+    QCOMPARE(kept.text(QStringLiteral("Thumb::MTime")), QString::number(original.mtime));
+    QCOMPARE(kept.text(QStringLiteral("Thumb::Size")), QString::number(original.size));
+    QVERIFY(kept.text(QStringLiteral("Software")).startsWith(QStringLiteral("Spartiti")));
+    QCOMPARE(QFileInfo(thumbnail).permissions() & OthersAndGroup, QFile::Permissions());
+    QCOMPARE(QDir(QFileInfo(thumbnail).path()).entryList(QDir::Files), QStringList{QFileInfo(thumbnail).fileName()});
+    if (before == QLatin1String("nothing")) {
+        QCOMPARE(QFileInfo(root).permissions() & OthersAndGroup, QFile::Permissions());
+        QCOMPARE(QFileInfo(thumbnail).path(), root + QStringLiteral("/x-large"));
+        QCOMPARE(QFileInfo(root + QStringLiteral("/x-large")).permissions() & OthersAndGroup, QFile::Permissions());
+    }
+}
+
+// A file this program could not decode is not decoded again while it stays the same,
+// even when what makes it undecodable would no longer stop the decoder.
+void TestPageCache::failedPageIsNotRetried()
+{
+    testsupport::WorkingFolder folder;
+    ThumbnailStore store(folder.path() + QStringLiteral("/thumbnails"));
+    const QString path = paths::leftPage(1);
+    const QByteArray jpeg = jpegBytes(plainPage(200, 280, Qt::blue));
+    writeFile(path, QByteArray("xx") + jpeg.mid(2));
+    const QDateTime time = QDateTime::currentDateTime().addSecs(-100);
+    setModified(path, time);
+
+    PageImage page = loadPage(path, Box, store);
+    QCOMPARE(page.problem, QStringLiteral("Non è un'immagine"));
+    keepThumbnail(store, page);
+    const auto original = ThumbnailStore::originalOf(path);
+    QVERIFY(store.failurePathFor(original).contains(QStringLiteral("/thumbnails/fail/spartiti-")));
+    QVERIFY(store.hasFailed(original));
+
+    writeFile(path, jpeg);
+    setModified(path, time);
+    QVERIFY(!loadPage(path, Box, store).isPicture());
+    setModified(path, time.addSecs(10));
+    QVERIFY(loadPage(path, Box, store).isPicture());
 }
 
 QTEST_MAIN(TestPageCache)

@@ -265,6 +265,7 @@ void TestPickers::previewBeforeOk_data()
     QTest::newRow("destra, a PNG under another name") << false << "pagina.dat" << "640 × 480 pixel";
     QTest::newRow("destra, a text file")
         << false << "altro.txt" << "Questo file non è un'immagine: verrà copiato così com'è.";
+    QTest::newRow("sinistra, an empty file") << true << "vuota.jpg" << "Pagina vuota: il file verrà copiato così com'è.";
 }
 
 // The preview says what the file is; "Ok" copies it byte for byte whatever it is.
@@ -278,6 +279,7 @@ void TestPickers::previewBeforeOk()
     page.fill(Qt::white);
     QVERIFY(page.save(QStringLiteral("pick/pagina.jpg"), "JPEG"));
     QVERIFY(page.scaled(640, 480).save(QStringLiteral("pick/pagina.dat"), "PNG"));
+    testsupport::writeFile(QStringLiteral("pick/vuota.jpg"), QByteArray());
     PagePicker *picker = f.open(left);
     auto *preview = picker->findChild<QLabel *>("anteprima");
     QVERIFY(preview);
