@@ -96,8 +96,7 @@ void Form1::showCount()
 {
     QString text = countMessage(m_state.catalogue.scoreCount(), m_countSource);
     if (m_document.changedOnDisk())
-        text += QStringLiteral(" — l'archivio sul disco è stato cambiato da un altro programma: "
-                               "al salvataggio potrai unire le modifiche");
+        text += QStringLiteral("\nArchivio cambiato sul disco: potrai unirlo salvando");
     Label6->setText(text);
 }
 

@@ -81,7 +81,9 @@ void Form1::buildControls()
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form1Client"));
-    m_client->setFixedSize(twips(0, 0, 15615, 5670).size());
+    // One line more than the design's window at the bottom, for the count line's second
+    // line (an archive changed on disk); every control keeps its place.
+    m_client->setFixedSize(twips(0, 0, 15615, 5970).size());
     m_client->setAutoFillBackground(true);
     setColour(m_client, QPalette::Window, QColor(128, 128, 128));
     setCentralWidget(m_client);
@@ -126,8 +128,11 @@ void Form1::buildControls()
     VScroll1->setTracking(false);
     VScroll1->setFocusPolicy(Qt::StrongFocus);
     VScroll1->installEventFilter(this);
-    Label6 = place<QLabel>(c, "Label6", twips(600, 5280, 6375, 375), 13.5);
+    // Wider and taller than designed, into free space, so that the count after a save
+    // ("nel file spartiti/archivio.js") and the note of a change on disk are read whole.
+    Label6 = place<QLabel>(c, "Label6", twips(600, 5280, 7880, 675), 13.5);
     Label6->setText(QStringLiteral("Label6"));
+    Label6->setWordWrap(true);
     setColour(Label6, QPalette::WindowText, QColor(64, 64, 64));
     Command5 = place<QPushButton>(c, "Command5", twips(7560, 960, 855, 2055), 12);
     Command5->setText(QStringLiteral("+"));
