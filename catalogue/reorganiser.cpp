@@ -1,7 +1,6 @@
 #include "reorganiser.h"
 
 #include "archive.h"
-#include "atomicfile.h"
 #include "reorganisationjournal.h"
 
 #include <QDir>
@@ -69,6 +68,27 @@ void syncFolder(const QString &folder)
     }
 }
 
+QString shownJournal()
+{
+    return QStringLiteral("spartiti/riordino-in-corso.txt");
+}
+
+// Writes `bytes` to `path`, replacing what is there, and syncs them; false with errno set
+// on failure.
+bool writeSynced(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+           && file.write(bytes) == bytes.size() && ::fsync(file.handle()) == 0;
+}
+
+// Where the journal is written before it takes its name, so that it appears whole or
+// not at all. A fixed name, so that one left by a crash is found and removed.
+QString stagedJournal(const QString &dataFolder)
+{
+    return journal::path(dataFolder) + QStringLiteral(".nuovo");
+}
+
 QString folderOf(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
@@ -104,8 +124,14 @@ public:
     {
         const QByteArray bytes = journal::encode(m_steps);
         bodySize = bytes.size();
-        if (auto error = replaceFileAtomically(m_journal, bytes))
-            return error;
+        const QString staged = stagedJournal(m_root);
+        if (!writeSynced(staged, bytes)
+            || renameNoReplace(QFile::encodeName(staged), QFile::encodeName(m_journal)) != 0) {
+            const int code = errno;
+            QFile::remove(staged);
+            return Error{Error::Kind::Io, QStringLiteral("Impossibile salvare \"%1\": %2.")
+                                              .arg(shownJournal(), reasonOf(code))};
+        }
         syncFolder(m_root);
         return std::nullopt;
     }
@@ -149,12 +175,17 @@ public:
     // The archive last, then what a restore leaves behind, then the journal.
     std::optional<Error> finish()
     {
-        if (auto error = replaceFileAtomically(full(QStringLiteral("archivio.js")), m_steps.newArchive))
+        if (auto error = replaceArchive())
             return error;
-        for (const QString &removed : m_steps.removedAfter)
+        for (const QString &removed : m_steps.removedAfter) {
+            if (interrupted())
+                return stopped();
             ::remove(QFile::encodeName(full(removed)).constData());
+        }
         syncFolder(full(QStringLiteral("eliminati")));
         syncFolder(m_root);
+        if (interrupted())
+            return stopped();
         QFile::remove(m_journal);
         syncFolder(m_root);
         return std::nullopt;
@@ -207,6 +238,7 @@ public:
             QDir(m_root).rmdir(m_steps.createdFolder);
             QDir(m_root).rmdir(QStringLiteral("eliminati"));
         }
+        QFile::remove(full(stagedArchive()));
         syncFolders();
         QFile::remove(m_journal);
         syncFolder(m_root);
@@ -220,14 +252,54 @@ private:
                 QStringLiteral("Impossibile rinominare \"spartiti/%1\": %2.").arg(relative, reasonOf(code))};
     }
 
-    std::optional<Error> rename(const QString &from, const QString &to)
+    // Counts one step towards `stopAfter`; true once the steps allowed are used up.
+    bool interrupted()
     {
         if (stopAfter == 0)
-            return Error{Error::Kind::Io, QStringLiteral("Interrotto.")};
-        if (renameNoReplace(QFile::encodeName(full(from)), QFile::encodeName(full(to))) != 0)
-            return failure(from, errno);
+            return true;
         if (stopAfter > 0)
             --stopAfter;
+        return false;
+    }
+
+    static Error stopped() { return {Error::Kind::Io, QStringLiteral("Interrotto.")}; }
+
+    std::optional<Error> rename(const QString &from, const QString &to)
+    {
+        if (interrupted())
+            return stopped();
+        if (renameNoReplace(QFile::encodeName(full(from)), QFile::encodeName(full(to))) != 0)
+            return failure(from, errno);
+        return std::nullopt;
+    }
+
+    // Where the new archive is written before it replaces the old one. Its name comes
+    // from the journal, so a run cut short between writing and renaming leaves nothing
+    // that the next run does not overwrite, rename or remove; a randomly named
+    // temporary file would stay behind for good.
+    QString stagedArchive() const
+    {
+        return QStringLiteral(".riordino-%1-archivio").arg(m_steps.id);
+    }
+
+    std::optional<Error> replaceArchive()
+    {
+        const QString archive = full(QStringLiteral("archivio.js"));
+        const QFileInfo info(archive);
+        if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+            return Error{Error::Kind::Io, QStringLiteral("Impossibile salvare \"spartiti/archivio.js\": il "
+                                                         "file è di sola lettura.")};
+        const QString staged = full(stagedArchive());
+        if (!writeSynced(staged, m_steps.newArchive))
+            return failure(stagedArchive(), errno);
+        if (info.exists())
+            QFile::setPermissions(staged, info.permissions());
+        if (interrupted())
+            return stopped();
+        // The one rename that replaces a file: the archive, whole, in one step.
+        if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(archive).constData()) != 0)
+            return failure(stagedArchive(), errno);
+        syncFolder(m_root);
         return std::nullopt;
     }
 
@@ -259,15 +331,10 @@ private:
     QString m_journal;
 };
 
-QString shownJournal()
-{
-    return QStringLiteral("spartiti/riordino-in-corso.txt");
-}
-
 } // namespace
 
 std::optional<Error> applyReorganisation(const QString &dataFolder, const ReorganisationSteps &steps,
-                                         int stopAfterRenames)
+                                         int stopAfterSteps)
 {
     const auto failed = [&](const Error &cause, const QStringList &left) {
         QString text = QStringLiteral("Impossibile completare l'operazione (%1). %2")
@@ -285,16 +352,16 @@ std::optional<Error> applyReorganisation(const QString &dataFolder, const Reorga
                                     "corso (\"%2\"). Chiudi e riapri l'editor per portarlo a termine.")
                          .arg(steps.description, shownJournal())};
     Transaction run(dataFolder, steps);
-    run.stopAfter = stopAfterRenames;
+    run.stopAfter = stopAfterSteps;
     if (auto error = run.writeJournal())
         return failed(*error, {});
     if (auto error = run.prepare(); error || (error = run.firstPhase())) {
-        if (stopAfterRenames >= 0)
+        if (stopAfterSteps >= 0)
             return error;
         return failed(*error, run.rollBack());
     }
     if (auto error = run.secondPhase(); error || (error = run.finish())) {
-        if (stopAfterRenames >= 0)
+        if (stopAfterSteps >= 0)
             return error;
         return failed(*error, run.rollBack());
     }
@@ -322,6 +389,8 @@ std::optional<Error> reorganise(ScoreCatalogue &catalogue, const QString &dataFo
 std::optional<Error> recoverReorganisation(const QString &dataFolder, QString &report)
 {
     report.clear();
+    // A journal cut short while it was written: nothing had been done yet.
+    QFile::remove(stagedJournal(dataFolder));
     const QString path = journal::path(dataFolder);
     if (!QFileInfo::exists(path))
         return std::nullopt;

@@ -16,10 +16,11 @@ namespace spartiti {
 // file to a temporary name, then to its new name, the archive last, then the journal
 // goes. A failure undoes what was done and says why; nothing is ever replaced, and no
 // folder outside the data folder is used.
-// `stopAfterRenames` is for tests: it leaves off after that many renames, as a crash
-// would, and reports an error.
+// `stopAfterSteps` is for tests: it leaves off after that many steps (a rename, the
+// archive's replacement, a removal, the journal's removal), as a crash would, and
+// reports an error.
 std::optional<Error> applyReorganisation(const QString &dataFolder, const ReorganisationSteps &steps,
-                                         int stopAfterRenames = -1);
+                                         int stopAfterSteps = -1);
 
 // Lists the folder, plans `operation` on `catalogue` and applies it. On success the
 // catalogue holds what the new archive says and `plan` (when given) what was done,
