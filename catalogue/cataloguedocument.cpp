@@ -141,6 +141,7 @@ bool CatalogueDocument::offerUtf8Conversion()
     backups::prune(paths::archive());
     m_state.catalogue = std::move(converted);
     updateModified();
+    emit recordsReplaced();
     return true;
 }
 
@@ -168,6 +169,7 @@ void CatalogueDocument::setField(int slot, Field field, const QString &text, int
         m_state.catalogue.setValue(field, slot, text);
         m_history->push(new FieldEditCommand(m_state, *this, slot, field, before, text, visit));
         updateModified();
+        emit recordChanged(slot);
     } catch (const Error &error) {
         m_notifier.warn(error.message);
     }

@@ -95,6 +95,12 @@ signals:
     void changedOnDiskChanged(bool changed);
     // Files of this score changed (an attach, or its undo).
     void filesChanged(int number);
+    // One record's values changed, or the count of records changed at this number (an
+    // edit, "+", an attach, or their undo): views of many records update that row only.
+    void recordChanged(int number);
+    // Records were renumbered or rewritten as a whole (a reorganisation, a conversion),
+    // without a new history: views of many records read them all again.
+    void recordsReplaced();
     // What undo and redo ask of the view: show a record, set how far the selector goes.
     void recordWanted(int number);
     void recordRangeWanted(int maximum);
@@ -104,6 +110,7 @@ private:
     void showRecord(int number) override { emit recordWanted(number); }
     void setRecordRange(int maximum) override { emit recordRangeWanted(maximum); }
     void reportUndoError(const QString &message) override;
+    void noteRecordChanged(int number) override { emit recordChanged(number); }
 
     void updateModified();
     bool runReorganisation(const Reorganisation &operation, Reorganisation &inverse, bool fromHistory);

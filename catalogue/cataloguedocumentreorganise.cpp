@@ -74,6 +74,7 @@ bool CatalogueDocument::runReorganisation(const Reorganisation &operation, Reorg
     m_saved = m_state.catalogue;
     m_watcher.setKnown(ArchiveFileState::of(paths::archive(), plan.steps.newArchive));
     updateModified();
+    emit recordsReplaced();
     emit saved();
     emit recordRangeWanted(m_state.catalogue.scoreCount() + 1);
     emit recordWanted(std::max(plan.shownAfter, 1));

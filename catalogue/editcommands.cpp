@@ -22,6 +22,7 @@ FieldEditCommand::FieldEditCommand(Module1 &state, RecordView &view, int slot, S
 void FieldEditCommand::apply(const QString &text)
 {
     m_state.catalogue.setValue(m_field, m_slot, text);
+    m_view.noteRecordChanged(m_slot);
     m_view.showRecord(m_slot);
 }
 
@@ -64,6 +65,7 @@ NewRecordCommand::NewRecordCommand(Module1 &state, RecordView &view, int countBe
 void NewRecordCommand::redo()
 {
     m_state.catalogue.setScoreCount(m_countBefore + 1);
+    m_view.noteRecordChanged(m_countBefore + 1);
     m_view.setRecordRange(m_countBefore + 1);
     m_view.showRecord(m_countBefore + 1);
 }
@@ -71,6 +73,7 @@ void NewRecordCommand::redo()
 void NewRecordCommand::undo()
 {
     m_state.catalogue.setScoreCount(m_countBefore);
+    m_view.noteRecordChanged(m_countBefore + 1);
     m_view.showRecord(std::min(m_positionBefore, m_maximumBefore));
     m_view.setRecordRange(m_maximumBefore);
 }
@@ -93,6 +96,7 @@ void AttachCommand::apply(const AttachState &target)
     }
     if (target.categorySlot >= 0)
         m_state.catalogue.setValue(ScoreCatalogue::Field::Category, target.categorySlot, target.category);
+    m_view.noteRecordChanged(m_number);
     m_view.showRecord(target.categorySlot >= 0 ? target.categorySlot : m_number);
 }
 

@@ -20,6 +20,9 @@ public:
     virtual void showRecord(int number) = 0;
     virtual void setRecordRange(int maximum) = 0;
     virtual void reportUndoError(const QString &message) = 0;
+    // The values or the count of records changed at this record, for the views that
+    // show many records at once.
+    virtual void noteRecordChanged(int number) = 0;
 };
 
 // Typing in one field during one visit is one step; the step is pushed after the

@@ -2,6 +2,7 @@
 
 #include "archive.h"
 #include "cataloguedocument.h"
+#include "categorylist.h"
 #include "module1.h"
 #include "notifier.h"
 #include "scorepaths.h"
@@ -114,6 +115,7 @@ void Form1::VScroll1_Change()
         Text4->setText(m_state.catalogue.tags(v));
         m_state.setCurrentNumber(v);
         showFiles(v);
+        showCategory(v);
     } catch (const Error &error) {
         m_notifier.warn(error.message);
     }
@@ -172,8 +174,34 @@ void Form1::showDecodedPage(const PageKey &key, const PageImage &page)
 
 void Form1::refreshAttachments(int scoreNumber)
 {
-    if (scoreNumber == VScroll1->value())
-        showFiles(scoreNumber);
+    if (scoreNumber != VScroll1->value())
+        return;
+    showFiles(scoreNumber);
+    // A track's attach files the score under a category too.
+    showCategory(scoreNumber);
+}
+
+void Form1::showCategory(int number)
+{
+    const QString &code = m_state.catalogue.category(number);
+    bool ok = false;
+    const int k = code.toInt(&ok);
+    QString name;
+    if (ok && k >= 1 && k <= Module1::CategoryCount) {
+        // The names are read with the first track window, or the first score list.
+        // A list that cannot be read is tried once; the line then shows the code.
+        if (m_state.categoryName(1).isEmpty() && !m_categoryNamesTried) {
+            m_categoryNamesTried = true;
+            loadCategoryNames(m_state, paths::categoryList());
+        }
+        name = m_state.categoryName(k);
+        if (name.isEmpty())
+            name = code;
+    } else if (!code.isEmpty() && code != QLatin1String("0")) {
+        name = code;
+    }
+    m_categoryLine->setText(name.isEmpty() ? QStringLiteral("Nessuna categoria")
+                                           : QStringLiteral("Categoria: ") + name);
 }
 
 void Form1::storeField(QLineEdit *field, int fieldIndex)

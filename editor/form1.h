@@ -27,6 +27,7 @@ namespace spartiti {
 class CatalogueDocument;
 class Module1;
 class Notifier;
+class ScoreListWindow;
 class TrackPlayer;
 
 // The editor's main window: one score at a time, chosen with the record selector
@@ -50,6 +51,7 @@ public:
 
     QUndoStack *history() const;
     CheckWindow *checkWindow() const { return m_checkWindow; }
+    ScoreListWindow *scoreList() const { return m_scoreList; }
     QLineEdit *searchField() const { return m_searchField; }
     // The numbers the search list offers now.
     QList<int> searchMatches() const;
@@ -79,6 +81,8 @@ public slots:
     // The track icon: play the score's track, or stop it when it plays.
     void togglePlayback();
     void focusSearch();
+    // Vai > Elenco degli spartiti: the table of every score, made on first use.
+    void showScoreList();
     void goToNumber();
     void moveBy(int records);
     void goToFirst();
@@ -120,6 +124,7 @@ private:
     void showRefusal(QLineEdit *field, const QString &refused);
     // Accessible names of the pages and the track icon for the record on show.
     void describeRecord(int number);
+    void showCategory(int number);
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
     bool save();
@@ -134,6 +139,7 @@ private:
     QString m_countSource;
     bool m_ending = false;
     bool m_copyRunning = false;
+    bool m_categoryNamesTried = false;
     QString m_lastRefusalHint;
     PageCache *m_pageCache = nullptr;
     // The page files the two boxes show or wait for, and the record they belong to.
@@ -144,6 +150,7 @@ private:
     // record changes.
     int m_visit = 0;
     QPointer<CheckWindow> m_checkWindow;
+    QPointer<ScoreListWindow> m_scoreList;
 
     QLineEdit *m_searchField = nullptr;
     QCompleter *m_completer = nullptr;
@@ -168,6 +175,7 @@ private:
     QLabel *Label6 = nullptr;
     QScrollBar *VScroll1 = nullptr;
     QLabel *Picture1 = nullptr;
+    QLabel *m_categoryLine = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
     QMenu *edit = nullptr;

@@ -82,7 +82,8 @@ void Form1::buildControls()
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form1Client"));
     // One line more than the design's window at the bottom, for the count line's second
-    // line (an archive changed on disk); every control keeps its place.
+    // line (an archive changed on disk), and beside it, under the selector and the pages,
+    // for the category line; every control keeps its place.
     m_client->setFixedSize(twips(0, 0, 15615, 5970).size());
     m_client->setAutoFillBackground(true);
     setColour(m_client, QPalette::Window, QColor(128, 128, 128));
@@ -157,6 +158,12 @@ void Form1::buildControls()
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture1->setAccessibleDescription(
         QStringLiteral("Spazio o Invio ascolta la base, di nuovo la ferma (Ctrl+P)"));
+    // Which category the score is filed under: set only through the track window, and
+    // otherwise visible nowhere.
+    m_categoryLine = place<QLabel>(c, "categoria", twips(7440, 5430, 7935, 330), 8.25);
+    m_categoryLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_categoryLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setColour(m_categoryLine, QPalette::WindowText, Qt::white);
     Image1 = place<QLabel>(c, "Image1", twips(9240, 120, 3015, 5295), 0);
     Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
     for (QLabel *image : {Image1, Image2}) {

@@ -6,6 +6,7 @@
 #include "form1.h"
 #include "module1.h"
 #include "notifier.h"
+#include "scorelistwindow.h"
 #include "scorepaths.h"
 #include "trackplayer.h"
 
@@ -73,6 +74,9 @@ void Form1::buildNavigation()
     vai->addAction(QStringLiteral("&Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
     vai->addAction(QStringLiteral("Vai allo spartito &numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
                    &Form1::goToNumber);
+    QAction *list = vai->addAction(QStringLiteral("&Elenco degli spartiti"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                                   this, &Form1::showScoreList);
+    list->setObjectName(QStringLiteral("elencoSpartiti"));
     vai->addSeparator();
     vai->addAction(QStringLiteral("Dieci spartiti &indietro"), QKeySequence(Qt::Key_PageUp), this,
                    [this] { moveBy(-RecordsPerPage); });
@@ -147,6 +151,21 @@ void Form1::focusSearch()
 {
     m_searchField->setFocus(Qt::ShortcutFocusReason);
     m_searchField->selectAll();
+}
+
+void Form1::showScoreList()
+{
+    if (!m_scoreList) {
+        m_scoreList = new ScoreListWindow(m_document, this);
+        connect(m_scoreList, &ScoreListWindow::scoreChosen, this, [this](int number) {
+            showRecord(number);
+            activateWindow();
+        });
+    }
+    m_scoreList->show();
+    m_scoreList->raise();
+    m_scoreList->activateWindow();
+    m_scoreList->filterField()->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::goToNumber()

@@ -86,11 +86,15 @@ void TestForm1::pagesAndIconFollowFiles()
     writeJpeg(paths::rightPage(4));
     writeFile(paths::track(4), "ID3");
     QDir().mkdir(paths::leftPage(5));               // a folder named like a page
+    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), paths::categoryList()));
     QVERIFY(e.load());
 
     e.moveTo(4);
     QTRY_VERIFY(e.shows("Image1") && e.shows("Image2"));
     QVERIFY(!e.get<QLabel>("Picture1")->isHidden());
+    QCOMPARE(e.get<QLabel>("categoria")->text(), QStringLiteral("Categoria: Musica sacra"));
+    e.moveTo(7);
+    QCOMPARE(e.get<QLabel>("categoria")->text(), QStringLiteral("Nessuna categoria"));
     e.moveTo(3);
     QTRY_VERIFY(e.shows("Image1") && !e.shows("Image2"));
     QVERIFY(e.get<QLabel>("Picture1")->isHidden());

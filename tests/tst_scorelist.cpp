@@ -1,0 +1,187 @@
+// The list of every score: its rows and columns, the Italian sort order, the filters,
+// and the rows following edits, "+" and attaches without a reset.
+
+#include "cataloguedocument.h"
+#include "module1.h"
+#include "scorelistfilter.h"
+#include "scorelistmodel.h"
+#include "scorepaths.h"
+#include "testsupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QUndoStack>
+
+using namespace spartiti;
+using testsupport::writeFile;
+using Field = ScoreCatalogue::Field;
+
+namespace {
+
+// Titles that a plain comparison of code points puts in the wrong order: lower case
+// after upper case, an accented capital after Z, "10" before "9".
+const QList<QList<QByteArray>> records = {
+    {"Zingara", "Verdi", "ballo", "1"},
+    {"\xC8stasi", "Bach", "lento", "0"},
+    {"ebano", "\xE0lvaro", "perch\xE9", "2"},
+    {"Andante 10", "Bach", "", ""},
+    {"Andante 9", "Mozart", "ballo lento", "1"},
+};
+
+struct Catalogue
+{
+    testsupport::WorkingFolder folder;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document{state, notifier};
+
+    Catalogue()
+    {
+        writeFile(paths::archive(), testsupport::archiveBytes(records));
+        for (int n : {1, 3})
+            writeFile(paths::leftPage(n), "x");
+        for (int n : {1, 2})
+            writeFile(paths::rightPage(n), "x");
+        writeFile(paths::track(5), "x");
+        state.setCategoryName(1, QStringLiteral("Valzer"));
+        state.setCategoryName(2, QStringLiteral("Tango"));
+        QVERIFY(!document.load());
+    }
+};
+
+QList<int> numbers(const ScoreListFilter &filter)
+{
+    QList<int> shown;
+    for (int row = 0; row < filter.rowCount(); ++row)
+        shown.append(filter.numberAt(row));
+    return shown;
+}
+
+} // namespace
+
+class TestScoreList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsAndColumns();
+    void sorting_data();
+    void sorting();
+    void filtering_data();
+    void filtering();
+    void followsTheDocument();
+};
+
+void TestScoreList::rowsAndColumns()
+{
+    Catalogue c;
+    ScoreListModel model(c.document);
+    QCOMPARE(model.rowCount(), 5);
+    QCOMPARE(model.columnCount(), int(ScoreListModel::ColumnCount));
+    const auto cell = [&](int number, int column) { return model.index(number - 1, column).data().toString(); };
+    QCOMPARE(cell(3, ScoreListModel::Number), QStringLiteral("3"));
+    QCOMPARE(cell(3, ScoreListModel::Author), QStringLiteral("àlvaro"));
+    QCOMPARE(cell(1, ScoreListModel::Category), QStringLiteral("Valzer"));
+    QCOMPARE(cell(2, ScoreListModel::Category), QString());   // "0": none
+    QCOMPARE(cell(1, ScoreListModel::LeftPage) + cell(1, ScoreListModel::RightPage) + cell(1, ScoreListModel::Track),
+             QStringLiteral("✓✓"));
+    QCOMPARE(cell(5, ScoreListModel::Track), QStringLiteral("✓"));
+}
+
+void TestScoreList::sorting_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Qt::SortOrder>("order");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("titles, Italian") << int(ScoreListModel::Title) << Qt::AscendingOrder << QList<int>{5, 4, 3, 2, 1};
+    QTest::newRow("authors, equal ones by number")
+        << int(ScoreListModel::Author) << Qt::AscendingOrder << QList<int>{3, 2, 4, 5, 1};
+    QTest::newRow("categories by name") << int(ScoreListModel::Category) << Qt::AscendingOrder
+                                        << QList<int>{2, 4, 3, 1, 5};
+    QTest::newRow("track present last") << int(ScoreListModel::Track) << Qt::AscendingOrder
+                                        << QList<int>{1, 2, 3, 4, 5};
+}
+
+void TestScoreList::sorting()
+{
+    QFETCH(int, column);
+    QFETCH(Qt::SortOrder, order);
+    QFETCH(QList<int>, expected);
+    Catalogue c;
+    ScoreListModel model(c.document);
+    ScoreListFilter filter(&model);
+    filter.sort(column, order);
+    QCOMPARE(numbers(filter), expected);
+}
+
+void TestScoreList::filtering_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("quick");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("accents and case ignored") << QStringLiteral("ESTASI") << 0 << QList<int>{2};
+    QTest::newRow("accent typed, author") << QStringLiteral("Àlv") << 0 << QList<int>{3};
+    QTest::newRow("every word, any field") << QStringLiteral("bach lento") << 0 << QList<int>{2};
+    QTest::newRow("no match") << QStringLiteral("bach verdi") << 0 << QList<int>{};
+    QTest::newRow("without pages: one missing is enough")
+        << QString() << int(ScoreListFilter::WithoutPages) << QList<int>{2, 3, 4, 5};
+    QTest::newRow("without track") << QString() << int(ScoreListFilter::WithoutTrack) << QList<int>{1, 2, 3, 4};
+    QTest::newRow("without category: 0 and empty") << QString() << int(ScoreListFilter::WithoutCategory)
+                                                   << QList<int>{2, 4};
+    QTest::newRow("quick filters and words combine")
+        << QStringLiteral("bach") << int(ScoreListFilter::WithoutCategory | ScoreListFilter::WithoutTrack)
+        << QList<int>{2, 4};
+}
+
+void TestScoreList::filtering()
+{
+    QFETCH(QString, query);
+    QFETCH(int, quick);
+    QFETCH(QList<int>, expected);
+    Catalogue c;
+    ScoreListModel model(c.document);
+    ScoreListFilter filter(&model);
+    filter.sort(ScoreListModel::Number);
+    filter.setQuery(query);
+    for (auto flag : {ScoreListFilter::WithoutPages, ScoreListFilter::WithoutTrack, ScoreListFilter::WithoutCategory})
+        filter.setQuickFilter(flag, quick & flag);
+    QCOMPARE(numbers(filter), expected);
+}
+
+// Edits, "+", an attach and their undo reach the rows through the model's signals,
+// never a reset, and the sorted, filtered view follows them.
+void TestScoreList::followsTheDocument()
+{
+    Catalogue c;
+    ScoreListModel model(c.document);
+    ScoreListFilter filter(&model);
+    QAbstractItemModelTester sourceTester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    filter.sort(ScoreListModel::Title);
+    filter.setQuickFilter(ScoreListFilter::WithoutPages, true);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+
+    c.document.setField(2, Field::Title, QStringLiteral("Adagio"), 1);
+    QCOMPARE(numbers(filter), (QList<int>{2, 5, 4, 3}));
+    QCOMPARE(changes.count(), 1);
+    c.document.history()->undo();
+    QCOMPARE(numbers(filter), (QList<int>{5, 4, 3, 2}));
+
+    c.document.setField(5, Field::Title, QStringLiteral("Bolero"), 2);
+    QVERIFY(!c.document.addRecord(6, 5));
+    QCOMPARE(model.rowCount(), 6);
+    QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 3, 2}));   // the new one has an empty title
+
+    c.document.beginAttach(3);
+    writeFile(paths::rightPage(3), "x");
+    c.document.endAttach(3);
+    QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 2}));
+    c.document.history()->undo();
+    QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 3, 2}));
+    c.document.history()->undo();   // "+"
+    QCOMPARE(model.rowCount(), 5);
+    QCOMPARE(resets.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestScoreList)
+#include "tst_scorelist.moc"
