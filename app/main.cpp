@@ -71,6 +71,8 @@ int main(int argc, char *argv[])
                      &spartiti::AttachmentWindows::openRightPicker);
     QObject::connect(&form, &spartiti::Form1::trackWindowRequested, &attachments,
                      &spartiti::AttachmentWindows::openTrackWindow);
+    QObject::connect(&form, &spartiti::Form1::trackFileDropped, &attachments,
+                     &spartiti::AttachmentWindows::openTrackWindowWith);
 
     // A reorganisation cut short by a crash is finished (or undone) before the archive is
     // read; a journal that cannot be trusted stops the start, with nothing renamed. Without

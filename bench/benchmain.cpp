@@ -11,6 +11,7 @@
 #include "jpegfloor.h"
 #include "reorganiserun.h"
 #include "scan600.h"
+#include "scorelistrun.h"
 #include "search.h"
 #include "workload.h"
 
@@ -211,6 +212,22 @@ bool measureReorganisation(const Settings &settings, const QString &runFolder, Q
     return true;
 }
 
+bool measureScoreListWindow(const Settings &settings, const QString &runFolder, QList<Figure> &figures)
+{
+    progress("score list");
+    const ScoreListResult list =
+        measureScoreList(runFolder + QStringLiteral("/list"), settings.quick ? 3 : settings.saveRuns);
+    if (!list.ok)
+        return fail(QStringLiteral("the score list run failed"));
+    figures.append({QStringLiteral("score_list_open_ms"), QStringLiteral("open the score list, 3 276 scores"),
+                    list.openMs, QStringLiteral("ms"), settings.quick ? 3 : settings.saveRuns,
+                    QStringLiteral("< 150")});
+    figures.append({QStringLiteral("score_list_filter_key_ms"),
+                    QStringLiteral("score list: one filter keystroke, sorted by title"), list.keystrokeMs,
+                    QStringLiteral("ms"), list.keystrokes, QStringLiteral("< 16")});
+    return true;
+}
+
 void printReport(const Settings &settings, const Workload &workload, const QList<Figure> &figures)
 {
     std::printf("\nSpartiti benchmark%s: pages %d x %d JPEG q%d (%.2f MB on average), boxes %d x %d, %d cores\n",
@@ -247,6 +264,7 @@ int main(int argc, char *argv[])
 
     Settings settings;
     bool onlyReorganise = false;
+    bool onlyScoreList = false;
     QString workloadFolder = QStringLiteral(SPARTITI_BENCH_WORKLOAD);
     QString editor = QStringLiteral(SPARTITI_APP);
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -258,18 +276,24 @@ int main(int argc, char *argv[])
             editor = args[++i];
         else if (args[i] == QLatin1String("--only-reorganise"))
             onlyReorganise = true;
+        else if (args[i] == QLatin1String("--only-score-list"))
+            onlyScoreList = true;
     }
     if (qEnvironmentVariableIntValue("BENCH_QUICK") == 1)
         settings.quick = true;
     if (settings.quick)
         settings = {true, 5, 3, 4, 8, 2, 120};
 
-    if (onlyReorganise) {
-        // Only this figure, without the scans: for a quick look after a change there.
+    if (onlyReorganise || onlyScoreList) {
+        // Only these figures, without the scans: for a quick look after a change there.
         QDir().mkpath(workloadFolder);
         QTemporaryDir runFolder(workloadFolder + QStringLiteral("/run-XXXXXX"));
         QList<Figure> figures;
-        if (!runFolder.isValid() || !measureReorganisation(settings, runFolder.path(), figures))
+        if (!runFolder.isValid())
+            return 1;
+        if (onlyReorganise && !measureReorganisation(settings, runFolder.path(), figures))
+            return 1;
+        if (onlyScoreList && !measureScoreListWindow(settings, runFolder.path(), figures))
             return 1;
         for (const Figure &f : figures)
             std::printf("BENCH %s %.3f %s\n", qPrintable(f.name), f.value, qPrintable(f.unit));
@@ -300,7 +324,7 @@ int main(int argc, char *argv[])
     if (!measureReorganisation(settings, runFolder.path(), figures))
         return 1;
     if (!measureArchive(settings, large, small, figures) || !measureSearchAndCheck(settings, large, figures)
-        || !measureDisplay(settings, large, figures))
+        || !measureDisplay(settings, large, figures) || !measureScoreListWindow(settings, runFolder.path(), figures))
         return 1;
 
     progress("start-up");

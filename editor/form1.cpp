@@ -47,6 +47,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     buildMenus();
     buildReorganiseMenu();
     buildNavigation();
+    buildPageActions();
     m_pageCache = new PageCache(Image1->size() * Image1->devicePixelRatioF(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
     connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);
@@ -313,6 +314,12 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
+    }
+    if (watched == m_client && handleDrag(event))
+        return true;
+    if ((watched == Image1 || watched == Image2) && event->type() == QEvent::MouseButtonDblClick) {
+        openPageViewer(watched == Image2);
+        return true;
     }
     // The wheel moves one record per notch, over the selector and over the pages.
     if (watched == Picture1 && event->type() == QEvent::MouseButtonPress) {

@@ -2,8 +2,11 @@
 
 #include "catalogue.h"
 #include "checkwindow.h"
+#include "dropcheck.h"
 #include "error.h"
 #include "pagecache.h"
+#include "pageviewer.h"
+#include "scorelistwindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +14,9 @@
 #include <array>
 #include <optional>
 
+class QFrame;
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
@@ -27,7 +32,6 @@ namespace spartiti {
 class CatalogueDocument;
 class Module1;
 class Notifier;
-class ScoreListWindow;
 class TrackPlayer;
 
 // The editor's main window: one score at a time, chosen with the record selector
@@ -55,6 +59,14 @@ public:
     QLineEdit *searchField() const { return m_searchField; }
     // The numbers the search list offers now.
     QList<int> searchMatches() const;
+
+    // A file dropped on a page box or the track icon's place: a picture is attached as
+    // that page, as the page pickers do; an audio file opens the track window with it
+    // chosen. Anything else is refused with a short message. True when taken.
+    bool dropFiles(const QMimeData *data, DropTarget target);
+    // The page of the score on show at full size (form1pages.cpp).
+    void openPageViewer(bool right);
+    PageViewer *pageViewer() const { return m_pageViewer; }
 
     // The player of backing tracks; without one the track icon only shows.
     void setTrackPlayer(TrackPlayer *player);
@@ -103,6 +115,7 @@ signals:
     void leftPickerRequested();
     void rightPickerRequested();
     void trackWindowRequested();
+    void trackFileDropped(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -112,6 +125,9 @@ private:
     void buildControls();
     void buildMenus();
     void buildNavigation();
+    void buildPageActions();
+    std::optional<DropTarget> dropTargetAt(const QPoint &position) const;
+    bool handleDrag(QEvent *event);
     void searchEdited(const QString &text);
     void searchChosen(const QModelIndex &index);
     // After the document read the archive anew: the count, the selector, the last record.
@@ -151,6 +167,8 @@ private:
     int m_visit = 0;
     QPointer<CheckWindow> m_checkWindow;
     QPointer<ScoreListWindow> m_scoreList;
+    QPointer<PageViewer> m_pageViewer;
+    QFrame *m_dropFrame = nullptr;
 
     QLineEdit *m_searchField = nullptr;
     QCompleter *m_completer = nullptr;

@@ -209,7 +209,7 @@ void Form1::buildControls()
     auto *focusFrame = new QFocusFrame(m_client);
     focusFrame->setObjectName(QStringLiteral("focusFrame"));
     connect(qApp, &QApplication::focusChanged, focusFrame, [this, focusFrame](QWidget *, QWidget *now) {
-        focusFrame->setWidget(now == VScroll1 || now == Picture1 ? now : nullptr);
+        focusFrame->setWidget(now == VScroll1 || now == Picture1 || now == Image1 || now == Image2 ? now : nullptr);
     });
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "categorylist.h"
 #include "module1.h"
+#include "pageorder.h"
 #include "scorepaths.h"
 #include "testsupport.h"
 
@@ -19,6 +20,8 @@ private slots:
     void presenceIsAPlainFile();
     void categoryList_data();
     void categoryList();
+    void pageOrder_data();
+    void pageOrder();
 };
 
 namespace {
@@ -111,6 +114,38 @@ void TestCatalogue::categoryList()
     }
     QTEST(names.front(), "first");
     QTEST(names.back(), "last");
+}
+
+
+// Page Down and Page Up in the page viewer: left, right, then the next score's left,
+// over the pages that exist; none past either end.
+void TestCatalogue::pageOrder_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("expected");   // "2R", or "" for none
+    QTest::newRow("left to right") << 1 << false << 1 << "1R";
+    QTest::newRow("right to next score's left") << 1 << true << 1 << "2L";
+    QTest::newRow("missing pages skipped") << 2 << false << 1 << "4L";
+    QTest::newRow("back over missing pages") << 4 << false << -1 << "2L";
+    QTest::newRow("back from left to previous right") << 2 << false << -1 << "1R";
+    QTest::newRow("none before the first") << 1 << false << -1 << "";
+    QTest::newRow("none past the last score") << 4 << true << 1 << "";
+}
+
+void TestCatalogue::pageOrder()
+{
+    QFETCH(int, number);
+    QFETCH(bool, right);
+    QFETCH(int, step);
+    QFETCH(QString, expected);
+    // Scores 1 and 4 have both pages, 2 only its left one, 3 none; 5 exists past the count.
+    const QStringList present{"1L", "1R", "2L", "4L", "4R", "5L"};
+    const auto name = [](const PageRef &page) { return QString::number(page.number) + (page.right ? "R" : "L"); };
+    const auto next = adjacentPage({number, right}, step, 4,
+                                   [&](const PageRef &page) { return present.contains(name(page)); });
+    QCOMPARE(next ? name(*next) : QString(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

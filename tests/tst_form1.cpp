@@ -3,7 +3,9 @@
 #include "webpagereader.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QUndoStack>
 
 using namespace spartiti;
 using testsupport::archiveBytes;
@@ -43,6 +45,8 @@ private slots:
     void utf8ArchiveAtStartUp_data();
     void utf8ArchiveAtStartUp();
     void trackWindowTargetsSelectorPosition();
+    void dropToAttach_data();
+    void dropToAttach();
 };
 
 // The editor opens on the last record; moving over every record and saving changes
@@ -336,6 +340,68 @@ void TestForm1::trackWindowTargetsSelectorPosition()
     e.click("Command2");
     QCOMPARE(requested.size(), 1);
     QCOMPARE(e.state.categoryTargetNumber(), 5);
+}
+
+// Files dropped from a file manager, with the rules of the pickers: what is written in
+// the data folder, the one message, and the track window asked for with the file.
+void TestForm1::dropToAttach_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QString>("written");   // pages of score 2 afterwards
+    QTest::addColumn<QString>("message");
+    const int left = int(DropTarget::LeftPage), right = int(DropTarget::RightPage), track = int(DropTarget::Track);
+    const QString done = QStringLiteral("il file è stato spostato nella cartella spartiti con successo!");
+    QTest::newRow("picture on left brings the placeholder") << left << QStringList{"p.jpg"} << "LR" << done;
+    QTest::newRow("picture on right") << right << QStringList{"p.jpg"} << "R" << done;
+    QTest::newRow("audio on track") << track << QStringList{"t.mp3"} << "" << "";
+    QTest::newRow("audio on a page") << left << QStringList{"t.mp3"} << ""
+                                     << "Su una pagina si può trascinare solo un'immagine.";
+    QTest::newRow("picture on track") << track << QStringList{"p.jpg"} << ""
+                                      << "Sulla base si può trascinare solo un file audio.";
+    QTest::newRow("two files") << right << QStringList{"p.jpg", "q.jpg"} << ""
+                               << "Trascina un solo file alla volta.";
+    QTest::newRow("a folder") << left << QStringList{"cartella"} << ""
+                              << "Una cartella non si può allegare: trascina un file.";
+}
+
+void TestForm1::dropToAttach()
+{
+    QFETCH(int, target);
+    QFETCH(QStringList, dropped);
+    QFETCH(QString, written);
+    QFETCH(QString, message);
+    Editor e(archiveBytes(testsupport::numberedRecords(3)));
+    writeJpeg(paths::placeholderPage());
+    for (const QString &name : {QStringLiteral("p.jpg"), QStringLiteral("q.jpg")})
+        writeJpeg(name);
+    writeFile(QStringLiteral("t.mp3"), "ID3");
+    QDir().mkdir(QStringLiteral("cartella"));
+    QVERIFY(e.load());
+    e.moveTo(2);
+    QSignalSpy trackAsked(e.form.get(), &Form1::trackFileDropped);
+    QList<QUrl> urls;
+    for (const QString &name : dropped)
+        urls.append(QUrl::fromLocalFile(QDir::current().absoluteFilePath(name)));
+    QMimeData data;
+    data.setUrls(urls);
+
+    const bool taken = e.form->dropFiles(&data, DropTarget(target));
+    QString pages;
+    if (QFile::exists(paths::leftPage(2)))
+        pages += QLatin1Char('L');
+    if (QFile::exists(paths::rightPage(2)))
+        pages += QLatin1Char('R');
+    QCOMPARE(pages, written);
+    QCOMPARE(e.notifier.informed.value(0) + e.notifier.warned.value(0), message);
+    QCOMPARE(trackAsked.size(), target == int(DropTarget::Track) && taken ? 1 : 0);
+    if (taken && target == int(DropTarget::Track))
+        QCOMPARE(trackAsked.first().first().toString(), urls.first().toLocalFile());
+    // A page attached by a drop is one undoable step, as from the pickers.
+    if (!written.isEmpty()) {
+        e.form->history()->undo();
+        QVERIFY(!QFile::exists(paths::rightPage(2)));
+    }
 }
 
 QTEST_MAIN(TestForm1)

@@ -201,7 +201,7 @@ void TestNavigation::keyboardWalk_data()
     const QStringList picker{"File1", "Dir1", "Command1", "Command2", "File1", "Backtab>Command2"};
     QTest::newRow("editor") << "Form1"
                             << QStringList{"Text1",    "Text2",    "Text3",    "Text4",   "Command2", "Command3",
-                                           "Command4", "Command1", "VScroll1", "Command5", "Picture1", "cerca",
+                                           "Command4", "Command1", "VScroll1", "Command5", "Picture1", "Image1", "Image2", "cerca",
                                            "Text1",    "Backtab>cerca", "F10>edit"};
     QTest::newRow("left picker") << "sinistra" << picker;
     QTest::newRow("right picker") << "destra" << picker;

@@ -82,6 +82,13 @@ void AttachmentWindows::openTrackWindow()
     bringToFront(m_trackWindow);
 }
 
+void AttachmentWindows::openTrackWindowWith(const QString &path)
+{
+    openTrackWindow();
+    if (m_trackWindow)
+        m_trackWindow->chooseFile(path);
+}
+
 PagePicker *AttachmentWindows::createPicker(bool left)
 {
     auto *picker = new PagePicker(left ? PagePicker::Side::Left : PagePicker::Side::Right,

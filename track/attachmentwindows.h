@@ -36,6 +36,8 @@ public slots:
     void openLeftPicker();
     void openRightPicker();
     void openTrackWindow();
+    // The track window with this file already chosen: a category click attaches it.
+    void openTrackWindowWith(const QString &path);
 
 signals:
     // An attach to this score is about to be tried ("Ok" or a category button), and

@@ -171,6 +171,12 @@ void TrackWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void TrackWindow::chooseFile(const QString &path)
+{
+    m_browser->openFolder(QFileInfo(path).absolutePath());
+    File1_Click(path);
+}
+
 void TrackWindow::File1_Click(const QString &path)
 {
     m_chosenPath = path;

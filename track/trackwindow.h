@@ -31,6 +31,8 @@ public:
     TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
 
     QString chosenPath() const { return m_chosenPath; }
+    // A file given from outside the browser (dropped on the editor), chosen as if clicked.
+    void chooseFile(const QString &path);
     FolderBrowser *browser() const { return m_browser; }
     // Command3(k), k = 1..33; nullptr outside.
     QPushButton *categoryButton(int k) const;
