@@ -4,7 +4,6 @@
 #include "cataloguedocument.h"
 #include "displayrig.h"
 #include "module1.h"
-#include "notifier.h"
 #include "scorelistmodel.h"
 #include "scorelistwindow.h"
 
@@ -20,18 +19,6 @@
 namespace spartiti::bench {
 
 namespace {
-
-class SilentNotifier : public Notifier
-{
-public:
-    void inform(const QString &) override {}
-    void warn(const QString &) override {}
-    Answer askSaveDiscardCancel(const QString &) override { return Answer::Cancel; }
-    std::optional<int> askChoice(const QString &, const QStringList &) override { return std::nullopt; }
-    bool askYesNo(const QString &) override { return false; }
-    std::optional<int> askNumber(const QString &, int, int, int) override { return std::nullopt; }
-    std::optional<int> chooseItem(const QString &, const QStringList &) override { return std::nullopt; }
-};
 
 // Titles and authors with accents and mixed case, so that folding and collation do
 // their real work.
