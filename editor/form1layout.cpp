@@ -160,7 +160,7 @@ void Form1::buildControls()
         QStringLiteral("Spazio o Invio ascolta la base, di nuovo la ferma (Ctrl+P)"));
     // Which category the score is filed under: set only through the track window, and
     // otherwise visible nowhere.
-    m_categoryLine = place<QLabel>(c, "categoria", twips(7440, 5430, 7935, 330), 8.25);
+    m_categoryLine = place<QLabel>(c, "categoria", twips(8520, 5430, 6855, 330), 8.25);
     m_categoryLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_categoryLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setColour(m_categoryLine, QPalette::WindowText, Qt::white);
