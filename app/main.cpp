@@ -73,6 +73,8 @@ int main(int argc, char *argv[])
                      &spartiti::AttachmentWindows::openTrackWindow);
     QObject::connect(&form, &spartiti::Form1::trackFileDropped, &attachments,
                      &spartiti::AttachmentWindows::openTrackWindowWith);
+    QObject::connect(&attachments, &spartiti::AttachmentWindows::copyRunningChanged, &form,
+                     &spartiti::Form1::setCopyRunning);
 
     // A reorganisation cut short by a crash is finished (or undone) before the archive is
     // read; a journal that cannot be trusted stops the start, with nothing renamed. Without

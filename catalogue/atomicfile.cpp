@@ -68,7 +68,8 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
     return std::nullopt;
 }
 
-std::optional<Error> copyFileAtomically(const QString &source, const QString &destination)
+std::optional<Error> copyFileAtomically(const QString &source, const QString &destination,
+                                        const CopyProgress &progress)
 {
     const QString what = QStringLiteral("Impossibile copiare in");
     const QFileInfo sourceInfo(source);
@@ -90,8 +91,14 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
     if (!out.open())
         return ioError(what, destination, fileErrorCause(out, errno));
 
-    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    // The temporary file removes itself on every early return, a cancel included.
+    const qint64 total = in.size();
+    qint64 copied = 0;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
+        if (progress && !progress(copied, total))
+            return Error{Error::Kind::Cancelled,
+                         QStringLiteral("La copia di \"%1\" è stata annullata.").arg(shown(source))};
         const qint64 got = in.read(buffer.data(), buffer.size());
         if (got < 0)
             return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
@@ -100,6 +107,7 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
             break;
         if (out.write(buffer.constData(), got) != got)
             return ioError(what, destination, fileErrorCause(out, errno));
+        copied += got;
     }
     if (!out.flush() || ::fsync(out.handle()) != 0)
         return ioError(what, destination, fileErrorCause(out, errno));

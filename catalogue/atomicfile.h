@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace spartiti {
@@ -17,6 +18,11 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
 // Copies source to destination byte for byte, replacing an existing destination only
 // once the copy is complete: a failure leaves the old destination as it was. A symbolic
 // link standing at the destination is replaced itself, never written through.
-std::optional<Error> copyFileAtomically(const QString &source, const QString &destination);
+// `progress`, when given, hears the bytes copied so far and the source's size after each
+// block, on the copying thread; returning false stops the copy with Error::Kind::Cancelled,
+// the partial copy removed and the destination untouched.
+using CopyProgress = std::function<bool(qint64 copied, qint64 total)>;
+std::optional<Error> copyFileAtomically(const QString &source, const QString &destination,
+                                        const CopyProgress &progress = {});
 
 } // namespace spartiti

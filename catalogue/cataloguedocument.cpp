@@ -52,6 +52,7 @@ CatalogueDocument::CatalogueDocument(Module1 &state, Notifier &notifier, QObject
     , m_notifier(notifier)
     , m_history(new QUndoStack(this))
     , m_search(state.catalogue)
+    , m_stash(paths::dataFolder())
 {
     setObjectName(QStringLiteral("catalogueDocument"));
     connect(m_history, &QUndoStack::indexChanged, this, &CatalogueDocument::updateModified);
@@ -76,8 +77,12 @@ bool CatalogueDocument::acquireLock()
     // Held for as long as the editor runs: age says nothing about whether it is stale,
     // only a holder that no longer runs does, and tryLock checks that itself.
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
+    if (m_lock->tryLock(0)) {
+        // No other editor runs on this catalogue now: what a killed one kept for its undo
+        // is of no use to anyone.
+        FileStash::removeLeftovers(paths::dataFolder());
         return true;
+    }
     const QLockFile::LockError error = m_lock->error();
     qint64 pid = 0;
     QString host, application;

@@ -43,6 +43,7 @@ public:
     // Takes the catalogue's lock file. When another editor holds it the user is asked
     // whether to open anyway; false means the user chose not to. A lock left by a process
     // that no longer runs is taken over; a folder where no lock can be made opens without.
+    // With the lock taken, the undo files left by killed sessions are removed.
     bool acquireLock();
     bool holdsLock() const { return m_lock && m_lock->isLocked(); }
 

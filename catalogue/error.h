@@ -19,6 +19,7 @@ struct Error
         TooManyRecords,
         Io,             // any other failure to read, write or copy
         NoSelection,    // an attach was asked with no file chosen
+        Cancelled,      // the user stopped a copy; nothing was changed
     };
 
     Kind kind;

@@ -3,13 +3,55 @@
 #include "atomicfile.h"
 #include "filecause.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace spartiti {
+
+namespace {
+
+// A second name for the file at `from`; a symbolic link is followed, so that the bytes
+// it shows are kept, not the link.
+bool hardLink(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    ::unlink(target.constData());
+    return ::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Whether the session that named a folder `<process id>-<k>` still runs here.
+bool processRuns(const QString &name)
+{
+    bool number = false;
+    const qint64 pid = name.section(QLatin1Char('-'), 0, 0).toLongLong(&number);
+    if (!number || pid <= 0 || pid > INT_MAX)
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+FileStash::FileStash(const QString &dataFolder)
+    : m_dataFolder(dataFolder)
+{
+}
+
+FileStash::~FileStash()
+{
+    if (m_session.isEmpty())
+        return;
+    QDir(m_session).removeRecursively();
+    QDir().rmdir(m_root);   // fails, as it should, while another session keeps files there
+}
 
 std::optional<Error> FileStash::capture(const QString &path, FileState &state)
 {
@@ -17,29 +59,65 @@ std::optional<Error> FileStash::capture(const QString &path, FileState &state)
     const QFileInfo info(path);
     if (!info.isFile())
         return std::nullopt;
-    if (!m_dir)
-        m_dir = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("spartiti-annulla-XXXXXX")));
-    if (!m_dir->isValid())
-        return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella temporanea per "
-                                                     "annullare le modifiche.")};
-    const QString copy = m_dir->filePath(QString::number(++m_next));
-    if (auto error = copyFileAtomically(path, copy))
-        return error;
+    if (m_session.isEmpty()) {
+        m_root = QDir(QDir(m_dataFolder).absolutePath()).filePath(folderName());
+        static int sessions = 0;
+        m_session = QDir(m_root).filePath(
+            QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(++sessions));
+    }
+    if (!QDir().mkpath(m_session))
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella \"%1\" per "
+                                                     "annullare le modifiche.")
+                                          .arg(QDir::toNativeSeparators(m_session))};
+    const QString kept = QDir(m_session).filePath(QString::number(++m_next));
+    if (!hardLink(path, kept)) {
+        if (auto error = copyFileAtomically(path, kept))
+            return error;
+    }
     state.existed = true;
-    state.keptCopy = copy;
+    state.keptCopy = kept;
     return std::nullopt;
 }
 
 std::optional<Error> FileStash::restore(const FileState &state)
 {
-    if (state.existed)
-        return copyFileAtomically(state.keptCopy, state.path);
+    if (state.existed) {
+        const QString temporary = QFileInfo(state.path).dir().filePath(
+            QStringLiteral(".spartiti-ripristino-%1").arg(QCoreApplication::applicationPid()));
+        if (!hardLink(state.keptCopy, temporary))
+            return copyFileAtomically(state.keptCopy, state.path);
+        const QByteArray from = QFile::encodeName(temporary);
+        if (std::rename(from.constData(), QFile::encodeName(state.path).constData()) != 0) {
+            const int cause = errno;
+            ::unlink(from.constData());
+            return Error{Error::Kind::Io, QStringLiteral("Impossibile ripristinare \"%1\": %2.")
+                                              .arg(QDir::toNativeSeparators(state.path), fileErrorCause(cause))};
+        }
+        return std::nullopt;
+    }
     const QFileInfo info(state.path);
     QFile file(state.path);
     if ((info.exists() || info.isSymLink()) && !info.isDir() && !file.remove())
         return Error{Error::Kind::Io, QStringLiteral("Impossibile rimuovere \"%1\": %2.")
                                           .arg(QDir::toNativeSeparators(state.path), fileErrorCause(file, errno))};
     return std::nullopt;
+}
+
+void FileStash::removeLeftovers(const QString &dataFolder)
+{
+    const QDir root(QDir(dataFolder).filePath(folderName()));
+    if (!root.exists())
+        return;
+    for (const QFileInfo &entry :
+         root.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (processRuns(entry.fileName()))
+            continue;
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+    QDir().rmdir(root.path());
 }
 
 } // namespace spartiti

@@ -1,6 +1,7 @@
 #include "pagepicker.h"
 
-#include "attach.h"
+#include "attachjob.h"
+#include "attachrunner.h"
 #include "folderbrowser.h"
 #include "module1.h"
 #include "notifier.h"
@@ -65,6 +66,7 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
     , m_okButton(new QPushButton(QStringLiteral("Ok"), this))
     , m_preview(new PreviewPane(this))
+    , m_runner(new AttachRunner(this))
 {
     const bool left = side == Side::Left;
     const PickerLayout layout = layoutFor(side);
@@ -120,6 +122,7 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     connect(m_closeButton, &QPushButton::clicked, this, &PagePicker::Command1_Click);
     connect(m_okButton, &QPushButton::clicked, this, &PagePicker::Command2_Click);
     connect(&m_state, &Module1::currentNumberChanged, this, &PagePicker::showScoreNumber);
+    connect(m_runner, &AttachRunner::runningChanged, this, &PagePicker::copyRunning);
     showScoreNumber(m_state.currentNumber());
 }
 
@@ -149,25 +152,34 @@ void PagePicker::Command1_Click()
     hide();
 }
 
+// The copy runs away from the window; the attach is told, confirmed and the window
+// hidden once it is over.
 void PagePicker::Command2_Click()
 {
-    const int number = m_state.currentNumber();
-    emit aboutToAttach(number);
-    if (m_side == Side::Left) {
-        bool leftPageWritten = false;
-        const auto error = attachLeftPage(m_state, m_chosenPath, &leftPageWritten);
-        if (leftPageWritten)
-            emit attached(number);
-        if (error) {
+    if (AttachRunner::anyRunning()) {
+        m_notifier.warn(AttachRunner::busyMessage());
+        return;
+    }
+    AttachJob job;
+    const auto kind = m_side == Side::Left ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
+    if (const auto error = AttachJob::prepare(kind, m_state, m_chosenPath, 0, job)) {
+        m_notifier.warn(error->message);
+        return;
+    }
+    emit aboutToAttach(job.scoreNumber());
+    m_runner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
+        attachDone(done, error);
+    });
+}
+
+void PagePicker::attachDone(const AttachJob &job, const std::optional<Error> &error)
+{
+    if (job.filesWritten())
+        emit attached(job.scoreNumber());
+    if (error) {
+        if (error->kind != Error::Kind::Cancelled)
             m_notifier.warn(error->message);
-            return;
-        }
-    } else {
-        if (const auto error = attachRightPage(m_state, m_chosenPath)) {
-            m_notifier.warn(error->message);
-            return;
-        }
-        emit attached(number);
+        return;
     }
     m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
     hide();

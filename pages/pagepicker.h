@@ -1,7 +1,11 @@
 #pragma once
 
+#include "error.h"
+
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class QCloseEvent;
 class QLabel;
@@ -9,6 +13,8 @@ class QPushButton;
 
 namespace spartiti {
 
+class AttachJob;
+class AttachRunner;
 class FolderBrowser;
 class Module1;
 class Notifier;
@@ -39,6 +45,8 @@ signals:
     void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.
     void discarded();
+    // A copy of this window runs (true) or is over (false).
+    void copyRunning(bool running);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -48,6 +56,7 @@ private:
     void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command2_Click();
+    void attachDone(const AttachJob &job, const std::optional<Error> &error);
     void showScoreNumber(int number);
 
     const Side m_side;
@@ -60,6 +69,7 @@ private:
     QPushButton *m_closeButton;
     QPushButton *m_okButton;
     PreviewPane *m_preview;   // the column right of the design's controls
+    AttachRunner *m_runner;
     QString m_chosenPath;
 };
 

@@ -5,6 +5,7 @@
 // windows left open.
 
 #include "attachmentwindows.h"
+#include "attachrunner.h"
 #include "cataloguedocument.h"
 #include "filesnapshot.h"
 #include "folderbrowser.h"
@@ -47,11 +48,17 @@ inline QString label(QWidget *window, const char *name)
     return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
+// Clicks a button and waits for an attach it started to be over.
+inline void click(QAbstractButton *button)
+{
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(!spartiti::AttachRunner::anyRunning());
+}
+
 inline void click(QWidget *window, const char *button)
 {
-    auto *widget = window->findChild<QPushButton *>(QLatin1String(button));
-    QVERIFY(widget);
-    QTest::mouseClick(widget, Qt::LeftButton);
+    click(window->findChild<QPushButton *>(QLatin1String(button)));
 }
 
 inline QStringList visibleTopLevels()

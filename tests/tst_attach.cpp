@@ -1,4 +1,5 @@
 #include "attach.h"
+#include "attachjob.h"
 #include "filesnapshot.h"
 #include "module1.h"
 #include "scorepaths.h"
@@ -34,6 +35,15 @@ QString chosen() { return QDir::current().absoluteFilePath(QStringLiteral("pick/
 
 std::optional<Error> attach(const QString &kind, Module1 &state, const QString &path, int code)
 {
+    if (kind == "cancelled") {
+        // Stopped after its first block, as "Annulla" in the progress dialog does.
+        AttachJob job;
+        if (auto error = AttachJob::prepare(AttachJob::Kind::Track, state, path, code, job))
+            return error;
+        const auto error = job.run([](qint64 copied, qint64) { return copied == 0; });
+        job.finish(state);
+        return error;
+    }
     if (kind == "left")
         return attachLeftPage(state, path);
     if (kind == "right")
@@ -123,6 +133,8 @@ void TestAttach::refusedOrFailedChangesNothingMore_data()
     QTest::newRow("right: a folder in the way is not touched")
         << "right" << "*" << 0 << "spartiti/12R.jpg" << true << FileMap{}
         << QStringList{"non è stata allegata", "12R.jpg", "cartella"};
+    QTest::newRow("track: copy cancelled halfway") << "cancelled" << "pick/big.mp3" << 7 << "" << false
+                                                   << FileMap{} << QStringList{"annullata", "big.mp3"};
 }
 
 // A refusal copies nothing; a failed copy stops where it failed and says what was done.
@@ -144,6 +156,10 @@ void TestAttach::refusedOrFailedChangesNothingMore()
         QVERIFY(QFile::remove(removed));
     if (folderInTheWay)
         QVERIFY(QDir().mkdir(removed));
+    if (path.endsWith(QLatin1String("big.mp3"))) {
+        QFile big(path);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(3 << 20));
+    }
     Module1 state;
     state.setCurrentNumber(12);
     const FileMap expected = snapshotWith(written);

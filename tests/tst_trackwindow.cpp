@@ -125,7 +125,7 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
     f.state.setCurrentNumber(7);
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n7"));
     const FileMap expected = snapshotWith({{"spartiti/audio/7.mp3", trackBytes}});
-    QTest::mouseClick(window->categoryButton(12), Qt::LeftButton);
+    click(window->categoryButton(12));
 
     QCOMPARE(snapshot(), expected);
     QCOMPARE(f.state.catalogue.category(7), QStringLiteral("12"));
@@ -140,7 +140,7 @@ void TestTrackWindow::clickAttachesToTheScoreOnShow()
     // Reopened for another score, the file still chosen goes there at once.
     f.state.setCurrentNumber(8);
     QCOMPARE(f.open(), window);
-    QTest::mouseClick(window->categoryButton(33), Qt::LeftButton);
+    click(window->categoryButton(33));
     QCOMPARE(snapshot().value("spartiti/audio/8.mp3"), trackBytes);
     QCOMPARE(f.state.catalogue.category(8), QStringLiteral("33"));
     QCOMPARE(f.state.catalogue.category(7), QStringLiteral("12"));
@@ -175,7 +175,7 @@ void TestTrackWindow::refusalsAndFailures()
     }
     const FileMap before = snapshot();
 
-    QTest::mouseClick(window->categoryButton(1), Qt::LeftButton);
+    click(window->categoryButton(1));
     QCOMPARE(snapshot(), before);
     QCOMPARE(f.state.catalogue.category(7), QStringLiteral("3"));
     QCOMPARE(f.notifier.warned.size(), 1);
@@ -206,7 +206,7 @@ void TestTrackWindow::notMpegAudioIsAskedAbout()
     f.choose(window, QStringLiteral("strano.mp3"));
     const FileMap expected = yes ? snapshotWith({{"spartiti/audio/7.mp3", bytes}}) : snapshot();
 
-    QTest::mouseClick(window->categoryButton(1), Qt::LeftButton);
+    click(window->categoryButton(1));
     QCOMPARE(f.notifier.asked, QStringList{notMpeg});
     QCOMPARE(f.notifier.warned, QStringList());
     QCOMPARE(snapshot(), expected);

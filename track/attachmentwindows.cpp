@@ -106,6 +106,7 @@ void AttachmentWindows::reportAttaches(Window *window)
     connect(window, &Window::attached, &m_document, &CatalogueDocument::endAttach);
     connect(window, &Window::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
     connect(window, &Window::attached, this, &AttachmentWindows::attached);
+    connect(window, &Window::copyRunning, this, &AttachmentWindows::copyRunningChanged);
 }
 
 void AttachmentWindows::bringToFront(QWidget *window)

@@ -44,6 +44,9 @@ signals:
     // files of this score were written (pages or track); the document hears both first.
     void aboutToAttach(int scoreNumber);
     void attached(int scoreNumber);
+    // A copy into the data folder started (true) or ended (false): the folder is not
+    // reorganised meanwhile.
+    void copyRunningChanged(bool running);
 
 private:
     PagePicker *createPicker(bool left);

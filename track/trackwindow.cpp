@@ -1,6 +1,7 @@
 #include "trackwindow.h"
 
-#include "attach.h"
+#include "attachjob.h"
+#include "attachrunner.h"
 #include "folderbrowser.h"
 #include "module1.h"
 #include "mp3duration.h"
@@ -63,6 +64,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     , m_browser(new FolderBrowser(this))
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
     , m_duration(new TrackDuration(this))
+    , m_runner(new AttachRunner(this))
 {
     setObjectName(QStringLiteral("mp3"));
     setWindowTitle(QStringLiteral("mp3"));
@@ -125,6 +127,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     connect(m_browser, &FolderBrowser::chosenFileGone, this, &TrackWindow::showChosenFileGone);
     connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
     connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
+    connect(m_runner, &AttachRunner::runningChanged, this, &TrackWindow::copyRunning);
     connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
     showScoreNumber(m_state.currentNumber());
 }
@@ -203,19 +206,37 @@ void TrackWindow::Command1_Click()
 // another folder since choosing it.
 void TrackWindow::Command3_Click(int index)
 {
+    if (AttachRunner::anyRunning()) {
+        m_notifier.warn(AttachRunner::busyMessage());
+        return;
+    }
     // A file with no MPEG audio in it would play as nothing: attached only if the user
     // says so. A file gone since it was chosen is left to the attach to refuse.
     if (QFileInfo(m_chosenPath).isFile() && !fileHasMpegAudio(m_chosenPath)
         && !m_notifier.askYesNo(
             QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?")))
         return;
-    const int number = m_state.currentNumber();
-    emit aboutToAttach(number);
-    if (const auto error = attachTrack(m_state, m_chosenPath, index)) {
+    AttachJob job;
+    if (const auto error = AttachJob::prepare(AttachJob::Kind::Track, m_state, m_chosenPath, index, job)) {
         m_notifier.warn(error->message);
         return;
     }
-    emit attached(number);
+    emit aboutToAttach(job.scoreNumber());
+    m_runner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
+        attachDone(done, error);
+    });
+}
+
+// The category changes with the track in place, just before the editor hears of both.
+void TrackWindow::attachDone(const AttachJob &job, const std::optional<Error> &error)
+{
+    if (error) {
+        if (error->kind != Error::Kind::Cancelled)
+            m_notifier.warn(error->message);
+        return;
+    }
+    job.finish(m_state);
+    emit attached(job.scoreNumber());
     hide();
 }
 

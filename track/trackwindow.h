@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -12,6 +14,8 @@ class QPushButton;
 
 namespace spartiti {
 
+class AttachJob;
+class AttachRunner;
 class FolderBrowser;
 class Module1;
 class Notifier;
@@ -46,6 +50,8 @@ signals:
     void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.
     void discarded();
+    // A copy of this window runs (true) or is over (false).
+    void copyRunning(bool running);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -57,6 +63,7 @@ private:
     void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command3_Click(int index);
+    void attachDone(const AttachJob &job, const std::optional<Error> &error);
     void showScoreNumber(int number);
     void showDuration(const QString &path, std::optional<qint64> milliseconds);
 
@@ -68,6 +75,7 @@ private:
     QLabel *m_scoreLabel;           // the score a category click acts on
     QLabel *m_durationLabel;        // the chosen file's playing time, under Label1
     TrackDuration *m_duration;
+    AttachRunner *m_runner;
     std::array<QPushButton *, CategoryButtons> m_categoryButtons{};
     QString m_chosenPath;
 };
