@@ -26,13 +26,26 @@ AttachRunner::AttachRunner(QWidget *window)
     connect(&m_poll, &QTimer::timeout, this, &AttachRunner::showProgress);
 }
 
+// The window calls stop() while it is whole; here no signal goes out to it any more.
 AttachRunner::~AttachRunner()
+{
+    if (!m_thread)
+        return;
+    disconnect(this, &AttachRunner::runningChanged, nullptr, nullptr);
+    stop();
+}
+
+void AttachRunner::stop()
 {
     if (!m_thread)
         return;
     m_cancelled = true;
     m_thread->wait();
     delete m_thread;
+    m_thread = nullptr;
+    m_poll.stop();
+    delete m_dialog.data();
+    m_done = nullptr;
     --s_running;
     emit runningChanged(false);
 }
@@ -102,6 +115,8 @@ void AttachRunner::showProgress()
 
 void AttachRunner::complete()
 {
+    if (!m_thread)
+        return;   // stopped meanwhile
     m_thread->wait();
     m_thread->deleteLater();
     m_thread = nullptr;

@@ -32,7 +32,6 @@ public:
     using Done = std::function<void(const AttachJob &job, const std::optional<Error> &error)>;
 
     explicit AttachRunner(QWidget *window);
-    // A copy still running is cancelled and waited for; `done` is not called then.
     ~AttachRunner() override;
 
     // Whether a copy runs anywhere in the program, and the answer to an attach meanwhile.
@@ -41,6 +40,10 @@ public:
 
     // Starts the copies; false, with nothing started, while another copy runs.
     bool start(AttachJob job, Done done);
+    // For a window going away: a running copy is cancelled and waited for, and `done` is
+    // not called. The destination is then as before, or, when the copy had just
+    // completed, the new file without its undo step.
+    void stop();
 
 signals:
     void runningChanged(bool running);

@@ -126,6 +126,11 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     showScoreNumber(m_state.currentNumber());
 }
 
+PagePicker::~PagePicker()
+{
+    m_runner->stop();
+}
+
 void PagePicker::closeEvent(QCloseEvent *event)
 {
     emit discarded();

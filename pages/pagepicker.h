@@ -32,6 +32,8 @@ public:
     enum class Side { Left, Right };
 
     PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
+    // A copy still running is cancelled and waited for.
+    ~PagePicker() override;
 
     Side side() const { return m_side; }
     // The file chosen last in this window's file list; empty until the first choice.

@@ -168,6 +168,11 @@ QPushButton *TrackWindow::categoryButton(int k) const
     return m_categoryButtons[k - 1];
 }
 
+TrackWindow::~TrackWindow()
+{
+    m_runner->stop();
+}
+
 void TrackWindow::closeEvent(QCloseEvent *event)
 {
     emit discarded();

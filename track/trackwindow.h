@@ -33,6 +33,8 @@ public:
     static constexpr int CategoryButtons = 33;
 
     TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
+    // A copy still running is cancelled and waited for.
+    ~TrackWindow() override;
 
     QString chosenPath() const { return m_chosenPath; }
     // A file given from outside the browser (dropped on the editor), chosen as if clicked.
