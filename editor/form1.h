@@ -29,6 +29,8 @@ class QUndoStack;
 
 namespace spartiti {
 
+class AttachRunner;
+
 class CatalogueDocument;
 class Module1;
 class Notifier;
@@ -62,7 +64,8 @@ public:
 
     // A file dropped on a page box or the track icon's place: a picture is attached as
     // that page, as the page pickers do; an audio file opens the track window with it
-    // chosen. Anything else is refused with a short message. True when taken.
+    // chosen. Anything else is refused with a short message. True when taken; a page is
+    // then copied on a worker thread and confirmed when the copy is over.
     bool dropFiles(const QMimeData *data, DropTarget target);
     // The page of the score on show at full size (form1pages.cpp).
     void openPageViewer(bool right);
@@ -168,6 +171,7 @@ private:
     QPointer<CheckWindow> m_checkWindow;
     QPointer<ScoreListWindow> m_scoreList;
     QPointer<PageViewer> m_pageViewer;
+    AttachRunner *m_dropRunner = nullptr;   // the copy of a page dropped on its box
     QFrame *m_dropFrame = nullptr;
 
     QLineEdit *m_searchField = nullptr;

@@ -1,7 +1,8 @@
 // The pages beyond their boxes: a page opened at full size in the viewer, and files
 // dropped from a file manager on a page box or on the track icon's place.
 
-#include "attach.h"
+#include "attachjob.h"
+#include "attachrunner.h"
 #include "cataloguedocument.h"
 #include "form1.h"
 #include "module1.h"
@@ -66,21 +67,33 @@ bool Form1::dropFiles(const QMimeData *data, DropTarget target)
         emit trackFileDropped(check.path);
         return true;
     }
-    // The same steps as the page pickers' "Ok", one undoable attach.
-    m_document.beginAttach(number);
-    std::optional<Error> error;
-    bool written = true;
-    if (target == DropTarget::LeftPage)
-        error = attachLeftPage(m_state, check.path, &written);
-    else
-        error = attachRightPage(m_state, check.path);
-    if (written && !(error && target == DropTarget::RightPage))
-        m_document.endAttach(number);
-    if (error) {
+    // The same steps as the page pickers' "Ok": one undoable attach, copied away from the
+    // window and confirmed once the copy is over. True when the copy started.
+    if (AttachRunner::anyRunning()) {
+        m_notifier.warn(AttachRunner::busyMessage());
+        return false;
+    }
+    AttachJob job;
+    const auto kind = target == DropTarget::LeftPage ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
+    if (const auto error = AttachJob::prepare(kind, m_state, check.path, 0, job)) {
         m_notifier.warn(error->message);
         return false;
     }
-    m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
+    if (!m_dropRunner) {
+        m_dropRunner = new AttachRunner(this);
+        connect(m_dropRunner, &AttachRunner::runningChanged, this, &Form1::setCopyRunning);
+    }
+    m_document.beginAttach(number);
+    m_dropRunner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
+        if (done.filesWritten())
+            m_document.endAttach(done.scoreNumber());
+        if (error) {
+            if (error->kind != Error::Kind::Cancelled)
+                m_notifier.warn(error->message);
+            return;
+        }
+        m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
+    });
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include "attachrunner.h"
 #include "backups.h"
 #include "editorfixture.h"
 #include "webpagereader.h"
@@ -387,6 +388,7 @@ void TestForm1::dropToAttach()
     data.setUrls(urls);
 
     const bool taken = e.form->dropFiles(&data, DropTarget(target));
+    QTRY_VERIFY(!AttachRunner::anyRunning());
     QString pages;
     if (QFile::exists(paths::leftPage(2)))
         pages += QLatin1Char('L');
