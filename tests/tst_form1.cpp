@@ -53,7 +53,6 @@ private slots:
     void unsavedEditsQuestion();
     void refusedCharacters_data();
     void refusedCharacters();
-    void failedSaveKeepsEverything();
     void utf8ArchiveAtStartUp_data();
     void utf8ArchiveAtStartUp();
     void dropToAttach_data();
@@ -326,23 +325,6 @@ void TestForm1::utf8ArchiveAtStartUp()
         e.click("Command1");
         QCOMPARE(readFile(paths::archive()), archiveBytes({{"La donna \xe8 mobile", "Verdi, Giuseppe", "", "2"}}));
     }
-}
-
-void TestForm1::failedSaveKeepsEverything()
-{
-    const QByteArray archive = archiveBytes(testsupport::numberedRecords(2));
-    Editor e(archive);
-    QVERIFY(e.load());
-    QTest::keyClicks(e.field("Text2"), QStringLiteral("!"));
-    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner);
-    e.click("Command1");
-    QCOMPARE(e.notifier.warned.size(), 1);
-    QVERIFY(e.notifier.warned.first().contains(QStringLiteral("archivio.js")));
-    QVERIFY(e.notifier.informed.isEmpty());
-    QCOMPARE(readFile(paths::archive()), archive);
-    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
-    QVERIFY(e.document.isModified());
-    QVERIFY(e.form->isVisible());
 }
 
 // Leaving a field and coming back starts a new undo step, though nothing else changed.
