@@ -14,6 +14,8 @@
 
 namespace spartiti {
 
+SyncFunction syncFile = ::fsync;
+
 namespace {
 
 QString shown(const QString &path)
@@ -58,7 +60,7 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
     // archive. So every byte must be on disk before commit() is called.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return ioError(what, path, fileErrorCause(file, errno));
-    if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0) {
+    if (file.write(bytes) != bytes.size() || syncFile(file.handle()) != 0) {
         const QString reason = fileErrorCause(file, errno);
         file.cancelWriting();
         return ioError(what, path, reason);
@@ -109,7 +111,7 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
             return ioError(what, destination, fileErrorCause(out, errno));
         copied += got;
     }
-    if (!out.flush() || ::fsync(out.handle()) != 0)
+    if (!out.flush() || syncFile(out.handle()) != 0)
         return ioError(what, destination, fileErrorCause(out, errno));
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                        | QFileDevice::ReadOther);

@@ -10,6 +10,11 @@
 
 namespace spartiti {
 
+// The call that puts a written file's bytes on disk before it is renamed into place:
+// ::fsync, replaceable so that a test can see when it runs and on what.
+using SyncFunction = int (*)(int fd);
+extern SyncFunction syncFile;
+
 // Writes bytes to path with QSaveFile: the old file stays, byte for byte, until the new
 // one is complete and flushed to disk. A file without write permission is refused, as
 // the user made it read-only to protect it.

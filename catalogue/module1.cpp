@@ -19,11 +19,6 @@ void Module1::setCurrentNumber(long long number)
     emit currentNumberChanged(value);
 }
 
-void Module1::setCategoryTargetNumber(long long number)
-{
-    m_categoryTargetNumber = toInt16(number);
-}
-
 static void checkCategorySlot(int index)
 {
     if (index < 0 || index >= Module1::CategoryNameSlots)

@@ -11,9 +11,9 @@
 namespace spartiti {
 
 // The state shared by the editor and the attachment windows: the catalogue, the number
-// of the score on show, the slot whose category the track window sets, and the category
-// names. One object, handed to every window that needs it; a change of the score on
-// show is announced so that open windows can say which score they will act on.
+// of the score on show and the category names. One object, handed to every window that
+// needs it; a change of the score on show is announced so that open windows can say
+// which score they will act on.
 class Module1 : public QObject
 {
     Q_OBJECT
@@ -29,9 +29,6 @@ public:
     std::int16_t currentNumber() const { return m_currentNumber; }
     void setCurrentNumber(long long number);
 
-    std::int16_t categoryTargetNumber() const { return m_categoryTargetNumber; }
-    void setCategoryTargetNumber(long long number);
-
     // Throw Error{Index} outside 0..200.
     const QString &categoryName(int index) const;
     void setCategoryName(int index, const QString &name);
@@ -41,7 +38,6 @@ signals:
 
 private:
     std::int16_t m_currentNumber = 0;
-    std::int16_t m_categoryTargetNumber = 0;
     std::array<QString, CategoryNameSlots> m_categoryNames;
 };
 

@@ -246,7 +246,6 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    m_state.setCategoryTargetNumber(VScroll1->value());
     emit trackWindowRequested();
 }
 

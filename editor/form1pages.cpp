@@ -63,7 +63,6 @@ bool Form1::dropFiles(const QMimeData *data, DropTarget target)
     const int number = m_state.currentNumber();
     if (target == DropTarget::Track) {
         // As "Associa una base Mp3": the category click in the track window attaches.
-        m_state.setCategoryTargetNumber(VScroll1->value());
         emit trackFileDropped(check.path);
         return true;
     }

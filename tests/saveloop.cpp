@@ -1,4 +1,4 @@
-// Test helper for the kill test in tst_faults: loads the catalogues of two archives,
+// Test helper for the kill test in tst_savefaults: loads the catalogues of two archives,
 // A and B, then saves them in turn to a third path forever, the way the editor saves,
 // until it is killed. It says "pronto" once the loop is about to start, then "salvato"
 // after each save.

@@ -1,5 +1,6 @@
 #include "archive.h"
 #include "catalogue.h"
+#include "filesnapshot.h"
 #include "scorepaths.h"
 #include "testsupport.h"
 #include "utf8detection.h"
@@ -26,7 +27,9 @@ private slots:
     void missingFileAndFolder();
     void refusedSaves_data();
     void refusedSaves();
-    void emptyCatalogueSaves();
+    void capacity();
+    void badArchives_data();
+    void badArchives();
     void utf8Detection_data();
     void utf8Detection();
 };
@@ -77,8 +80,6 @@ void TestArchive::itemCounts_data()
     QTest::addColumn<int>("records");   // -1: input past end; -2: too many items
     QTest::newRow("0 items: empty file has no first line") << 0 << -1;
     QTest::newRow("1 item") << 1 << 0;
-    QTest::newRow("2 items: no records") << 2 << 0;
-    QTest::newRow("6 items") << 6 << 0;
     QTest::newRow("7 items") << 7 << 0;
     QTest::newRow("8 items round to 1, too few") << 8 << -1;
     QTest::newRow("12 items, one record") << 12 << 1;
@@ -187,19 +188,87 @@ void TestArchive::refusedSaves()
     QCOMPARE(QDir(QStringLiteral("spartiti")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-void TestArchive::emptyCatalogueSaves()
+// No scores and the full 3 276 save and load back; one more is refused before writing.
+void TestArchive::capacity()
 {
     testsupport::WorkingFolder folder;
     ScoreCatalogue catalogue;
     QVERIFY(!saveArchive(catalogue, paths::archive()));
     QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
-    QCOMPARE(catalogue.scoreCount(), 0);
+
+    const QByteArray full = archiveBytes(testsupport::numberedRecords(ScoreCatalogue::MaxArchiveRecords));
+    writeFile(paths::archive(), full);
+    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    QCOMPARE(catalogue.scoreCount(), ScoreCatalogue::MaxArchiveRecords);
+    QCOMPARE(readFile(paths::archive()), full);
 
     catalogue.setScoreCount(ScoreCatalogue::MaxArchiveRecords + 1);
     const auto error = saveArchive(catalogue, paths::archive());
     QVERIFY(error);
     QCOMPARE(error->kind, Error::Kind::TooManyRecords);
-    QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
+    QCOMPARE(readFile(paths::archive()), full);
+}
+
+void TestArchive::badArchives_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");        // -1: refused with a message
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("saved");   // what saving writes back, when not `bytes`
+    const QByteArray same;
+    static const char junk[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,,,,,";
+
+    QTest::newRow("200 000 empty items") << QByteArray(200000, ',') << -1 << "più di 32767 voci" << same;
+    QTest::newRow("binary junk that ends too early")
+        << QByteArray(junk, sizeof junk - 1) << -1 << "finisce prima" << same;
+    QTest::newRow("NUL byte inside a title")
+        << archiveBytes({{QByteArray("Tito\0lo", 7), "", "", "0"}}) << 1 << "" << same;
+    QTest::newRow("UTF-8 letters, Windows-1252-undefined bytes")
+        << archiveBytes({{"Perch\xc3\xa8 \xc5\x81\xc3\x8d \xe2\x82\xac", "\xf0\x9f\x8e\xb5", "", "1"}})
+        << 1 << "" << same;
+    QTest::newRow("UTF-8 byte order mark: not written back")
+        << "\xef\xbb\xbf" + archiveBytes(testsupport::numberedRecords(2)) << 2 << ""
+        << archiveBytes(testsupport::numberedRecords(2));
+    QTest::newRow("line feeds only: written back with CR LF")
+        << QByteArray(archiveBytes(testsupport::numberedRecords(4))).replace("\r\n", "\n") << 4 << ""
+        << archiveBytes(testsupport::numberedRecords(4));
+    QTest::newRow("10 MB on one line: one item, no records")
+        << QByteArray(10 << 20, 'x') << 0 << "" << same;
+}
+
+// Loading never writes: the folder stays as it was. A refused file leaves memory alone;
+// an accepted one saves back to the very same bytes.
+void TestArchive::badArchives()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, saved);
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), bytes);
+    const auto disk = filesnapshot::snapshot();
+    ScoreCatalogue catalogue;
+    catalogue.setScoreCount(2);
+    catalogue.setValue(Field::Title, 1, QStringLiteral("in memoria"));
+
+    const auto error = readArchive(catalogue, paths::archive());
+    QCOMPARE(filesnapshot::snapshot(), disk);
+    if (records < 0) {
+        QVERIFY(error);
+        QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile leggere \"spartiti/archivio.js\""))
+                     && error->message.contains(reason),
+                 qPrintable(error->message));
+        QCOMPARE(catalogue.scoreCount(), 2);
+        QCOMPARE(catalogue.title(1), QStringLiteral("in memoria"));
+        return;
+    }
+    QVERIFY2(!error, error ? qPrintable(error->message) : "");
+    QCOMPARE(int(catalogue.scoreCount()), records);
+    if (records > 0) {
+        QVERIFY(!saveArchive(catalogue, paths::archive()));
+        QCOMPARE(readFile(paths::archive()), saved.isEmpty() ? bytes : saved);
+    }
 }
 
 void TestArchive::utf8Detection_data()

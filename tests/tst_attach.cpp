@@ -183,7 +183,6 @@ void TestAttach::trackSetsCategoryOfTheSameScore()
     Module1 state;
     // The editor moved from score 5 to 7 after the track window was opened: both the
     // category and the track go to the score on show at the click.
-    state.setCategoryTargetNumber(5);
     state.setCurrentNumber(7);
     state.catalogue.setValue(ScoreCatalogue::Field::Category, 5, QStringLiteral("2"));
     state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("0"));

@@ -54,6 +54,7 @@ class TestDocument : public QObject
     Q_OBJECT
 
 private slots:
+    void undoStepsAndSearchFollowEdits();
     void twoEditorsOnOneArchive_data();
     void twoEditorsOnOneArchive();
     void archiveChangedByAnotherProgram_data();
@@ -64,6 +65,28 @@ private slots:
     void lock_data();
     void lock();
 };
+
+// Changes in one visit to a field are one step, a new visit starts another; the search
+// finds what the fields hold now, never their old text.
+void TestDocument::undoStepsAndSearchFollowEdits()
+{
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor a;
+    ScoreSearch &search = a.document.search();
+    QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{2});
+    a.document.setField(2, Field::Title, QStringLiteral("Mo"), 1);
+    a.document.setField(2, Field::Title, QStringLiteral("Mozart"), 1);
+    a.document.setField(2, Field::Title, QStringLiteral("Mozart!"), 2);
+    QCOMPARE(a.document.history()->count(), 2);
+    QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{});
+    QCOMPARE(search.find(QStringLiteral("mozart")), QList<int>{2});
+    a.document.history()->undo();
+    QCOMPARE(a.state.catalogue.title(2), QStringLiteral("Mozart"));
+    a.document.history()->undo();
+    QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{2});
+    QVERIFY(!a.document.isModified());
+}
 
 void TestDocument::twoEditorsOnOneArchive_data()
 {

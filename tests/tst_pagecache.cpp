@@ -146,6 +146,8 @@ private slots:
     void latePageOfRecordLeftIsNotShown_data();
     void latePageOfRecordLeftIsNotShown();
     void neighboursAreReadyAhead();
+    void readAheadFollowsTheDirection_data();
+    void readAheadFollowsTheDirection();
     void staysWithinBudget();
     void undecodableFileIsRemembered_data();
     void undecodableFileIsRemembered();
@@ -264,6 +266,32 @@ void TestPageCache::neighboursAreReadyAhead()
     waitUntilIdle(e.cache());
     e.moveTo(4);
     QCOMPARE(e.shown(), QStringLiteral("ww"));
+}
+
+void TestPageCache::readAheadFollowsTheDirection_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QList<int>>("ahead");   // scores whose left page is wanted, in order
+    QTest::newRow("forward") << 5 << 1 << QList<int>{6, 7, 4};
+    QTest::newRow("backward") << 5 << -1 << QList<int>{4, 3, 6};
+    QTest::newRow("forward at the last") << 12 << 1 << QList<int>{11};
+    QTest::newRow("backward at the first") << 1 << -3 << QList<int>{2};
+    QTest::newRow("before the last") << 11 << 10 << QList<int>{12, 10};
+}
+
+// The two next scores in the direction of travel, then the one behind.
+void TestPageCache::readAheadFollowsTheDirection()
+{
+    QFETCH(int, number);
+    QFETCH(int, step);
+    testsupport::WorkingFolder folder;
+    for (int n = 1; n <= 12; ++n)
+        writeFile(paths::leftPage(n), "L");
+    QList<int> ahead;
+    for (const PageKey &key : pagesAround(number, step, 1, 12))
+        ahead.append(QFileInfo(key.path).fileName().chopped(5).toInt());
+    QTEST(ahead, "ahead");
 }
 
 void TestPageCache::staysWithinBudget()

@@ -20,7 +20,6 @@ class TestSafetyNet : public QObject
 
 private slots:
     void backupNamingAndPruning();
-    void restoreKeepsTheReplacedArchive();
     void findings_data();
     void findings();
     void noFindingOnDemo();
@@ -60,20 +59,6 @@ void TestSafetyNet::backupNamingAndPruning()
     QCOMPARE(readFile(kept.last()), QByteArray("version 3"));
     for (const QString &path : kept)
         QVERIFY(readFile(path) != "version 10" || path == kept.first());
-}
-
-void TestSafetyNet::restoreKeepsTheReplacedArchive()
-{
-    testsupport::WorkingFolder folder;
-    const QDateTime now(QDate(2026, 1, 2), QTime(3, 4, 5));
-    writeFile(paths::archive(), "old");
-    backups::KeptCopy oldCopy;
-    QVERIFY(!backups::keep(paths::archive(), now, &oldCopy));
-    writeFile(paths::archive(), "new");
-    QVERIFY(!backups::restore(oldCopy.path, paths::archive(), now.addSecs(60)));
-    QCOMPARE(readFile(paths::archive()), QByteArray("old"));
-    QCOMPARE(readFile(backups::list(paths::archive()).first()), QByteArray("new"));
-    QVERIFY(backups::restore(QStringLiteral("spartiti/backup/none.js"), paths::archive(), now));
 }
 
 void TestSafetyNet::findings_data()

@@ -42,11 +42,9 @@ struct Tracks : AttachFixture
         writeFile(QStringLiteral("pick/sub/altra.mp3"), "another track");
         writeFile(QStringLiteral("pick/testo.txt"), "not a track");
     }
-    // The editor's "Associa una base Mp3 a questo spartito": it notes its selector, then
-    // opens the window.
+    // The editor's "Associa una base Mp3 a questo spartito".
     TrackWindow *open()
     {
-        state.setCategoryTargetNumber(state.currentNumber());
         windows.openTrackWindow();
         return windows.trackWindow();
     }
