@@ -130,6 +130,12 @@ void TestFileCause::messagesInItalian()
     QFETCH(QString, cause);
     if (fault == QLatin1String("read-only") && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers test whether memory is readable through a pipe; with no handle
+    // left they take every object for a bad one.
+    if (fault == QLatin1String("handles"))
+        QSKIP("the sanitizers need free file handles of their own");
+#endif
     testsupport::WorkingFolder folder;
     writeFile(paths::archive(), testsupport::archiveBytes(testsupport::numberedRecords(2)));
     ScoreCatalogue catalogue;
