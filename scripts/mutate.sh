@@ -64,10 +64,12 @@ while IFS=$'\t' read -r name file original replacement; do
     fi
     if ! nice cmake --build "$BUILD" -j "$JOBS" >"$BUILD/mutate-build.log" 2>&1; then
         verdict="BROKEN    $name (does not build: not counted)"
-    elif (cd "$BUILD" && nice ctest -j "$JOBS" --timeout "$TIMEOUT" --stop-on-failure -Q >/dev/null 2>&1); then
+    elif (cd "$BUILD" && nice ctest -j "$JOBS" --timeout "$TIMEOUT" --stop-on-failure >mutate-test.log 2>&1); then
         verdict="SURVIVED  $name ($file)"
     else
-        verdict="KILLED    $name"
+        # The tests that caught it, as ctest names them in its summary.
+        by=$(grep -oE '^ *[0-9]+ - [A-Za-z0-9_]+' "$BUILD/mutate-test.log" | awk '{print $3}' | paste -sd ' ')
+        verdict="KILLED    $name${by:+ (by $by)}"
     fi
     restore
     echo "$verdict"
