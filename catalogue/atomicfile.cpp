@@ -10,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace spartiti {
@@ -124,6 +126,20 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
         return ioError(what, destination, fileErrorCause(errno));
     out.setAutoRemove(false);
     return std::nullopt;
+}
+
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    struct stat st;
+    if (::lstat(to.constData(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return std::rename(from.constData(), to.constData());
 }
 
 } // namespace spartiti

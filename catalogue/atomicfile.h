@@ -30,4 +30,8 @@ using CopyProgress = std::function<bool(qint64 copied, qint64 total)>;
 std::optional<Error> copyFileAtomically(const QString &source, const QString &destination,
                                         const CopyProgress &progress = {});
 
+// rename() that never replaces: fails with EEXIST when something stands at `to`.
+// RENAME_NOREPLACE where the file system has it, a test just before otherwise.
+int renameNoReplace(const QByteArray &from, const QByteArray &to);
+
 } // namespace spartiti

@@ -5,15 +5,18 @@
 #include "backups.h"
 #include "module1.h"
 #include "notifier.h"
+#include "scorefilemoves.h"
 #include "scorepaths.h"
 #include "utf8detection.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUndoStack>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace spartiti {
 
@@ -25,6 +28,35 @@ using Field = ScoreCatalogue::Field;
 QString savedCategory(const QString &category)
 {
     return category.isEmpty() ? QStringLiteral("0") : category;
+}
+
+// Scores added here that came after the ones added on disk, and their files, which
+// take the new number with them.
+QString renumberedNote(const QList<QPair<int, int>> &moved, const QSet<QString> &attachedHere)
+{
+    QStringList moves;
+    for (const auto &[from, to] : moved) {
+        if (from != to)
+            moves.append(QStringLiteral("%1 → %2").arg(from).arg(to));
+    }
+    if (moves.isEmpty())
+        return {};
+    QString note = QStringLiteral(" Gli spartiti aggiunti qui vengono dopo quelli sul disco e hanno un nuovo "
+                                  "numero (%1); le pagine e le basi allegate qui li seguono.")
+                       .arg(moves.join(QStringLiteral(", ")));
+    const QStringList problems = moveScoreFiles(moved, attachedHere);
+    if (!problems.isEmpty())
+        note += QStringLiteral("\n\nAlcuni file non hanno seguito il loro spartito e vanno controllati:\n")
+            + problems.join(QLatin1Char('\n'));
+    return note;
+}
+
+// Whether two names are links to one file: the attach wrote no new file there.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat one, other;
+    return ::stat(QFile::encodeName(a).constData(), &one) == 0 && ::stat(QFile::encodeName(b).constData(), &other) == 0
+        && one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 bool sameAsSaved(const ScoreCatalogue &now, const ScoreCatalogue &saved)
@@ -118,6 +150,7 @@ void CatalogueDocument::adoptLoaded(ScoreCatalogue loaded, const QByteArray &byt
     }
     m_state.catalogue = std::move(loaded);
     m_saved = m_state.catalogue;
+    m_attachedHere.clear();
     m_watcher.watch(paths::archive(), ArchiveFileState::of(paths::archive(), bytes));
     updateModified();
     if (forgetHistory)
@@ -212,21 +245,23 @@ bool CatalogueDocument::save()
     const ArchiveFileState now = onDisk ? ArchiveFileState::of(path, diskBytes) : ArchiveFileState{};
     bool merged = false;
     bool overwrite = false;
-    QString mergeNote;
+    QList<QPair<int, int>> moved;
     ScoreCatalogue toWrite = m_state.catalogue;
     if (!now.sameBytes(m_watcher.known())) {
-        auto settled = settleChangeOnDisk(diskBytes, merged, overwrite, mergeNote);
+        auto settled = settleChangeOnDisk(diskBytes, merged, overwrite, moved);
         if (!settled)
             return false;
         toWrite = std::move(*settled);
     }
+    const QSet<QString> attachedHere = m_attachedHere;
     QString backupNote;
     if (!writeAndReload(toWrite, merged, backupNote, overwrite))
         return false;
     const int n = m_state.catalogue.scoreCount();
     QString message = QStringLiteral("OK!  ") + m_state.catalogue.title(n) + QStringLiteral("  è nel tuo database!");
-    if (!mergeNote.isEmpty())
-        message += QStringLiteral("\n\n") + mergeNote;
+    if (merged)
+        message += QStringLiteral("\n\nLe modifiche fatte qui sono state unite alla versione sul disco.")
+            + renumberedNote(moved, attachedHere);
     if (overwrite)
         message += QStringLiteral("\n\nLa versione che era sul disco è conservata nella copia di sicurezza \"%1\".")
                        .arg(QDir::toNativeSeparators(backupNote));
@@ -235,7 +270,7 @@ bool CatalogueDocument::save()
 }
 
 std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,
-                                                                    bool &overwrite, QString &mergeNote)
+                                                                    bool &overwrite, QList<QPair<int, int>> &moved)
 {
     const auto choice = m_notifier.askChoice(
         QStringLiteral("L'archivio \"%1\" è stato modificato da un altro programma o da un'altra finestra "
@@ -278,16 +313,7 @@ std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteA
             keepMine = *side == 0;
         }
         merged = true;
-        mergeNote = QStringLiteral("Le modifiche fatte qui sono state unite alla versione sul disco.");
-        if (!merge.moved.isEmpty()) {
-            QStringList moves;
-            for (const auto &[from, to] : merge.moved)
-                moves.append(QStringLiteral("%1 → %2").arg(from).arg(to));
-            mergeNote += QStringLiteral(" Gli spartiti aggiunti qui vengono dopo quelli sul disco e hanno un nuovo "
-                                        "numero (%1): le pagine e le basi allegate con il vecchio numero vanno "
-                                        "controllate.")
-                             .arg(moves.join(QStringLiteral(", ")));
-        }
+        moved = merge.moved;
         return keepMine ? std::move(merge.keepingMine) : std::move(merge.keepingTheirs);
     } catch (const Error &error) {
         m_notifier.warn(error.message + QStringLiteral("\nNulla è stato salvato."));
@@ -417,6 +443,8 @@ void CatalogueDocument::endAttach(int scoreNumber)
                 break;
             }
             after.files.append(now);
+            if (old.existed != now.existed || (now.existed && !sameFile(old.keptCopy, now.keptCopy)))
+                m_attachedHere.insert(old.path);
         }
         if (captured)
             m_history->push(new AttachCommand(m_state, *this, scoreNumber, std::move(*before), std::move(after)));

@@ -9,6 +9,7 @@
 #include "search.h"
 
 #include <QLockFile>
+#include <QSet>
 #include <QObject>
 
 #include <memory>
@@ -117,7 +118,7 @@ private:
     bool runReorganisation(const Reorganisation &operation, Reorganisation &inverse, bool fromHistory);
     // What to write when the file on disk changed: nullopt when the user cancelled.
     std::optional<ScoreCatalogue> settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,
-                                                     bool &overwrite, QString &mergeNote);
+                                                     bool &overwrite, QList<QPair<int, int>> &moved);
     bool writeAndReload(const ScoreCatalogue &toWrite, bool forgetHistory, QString &backupNote,
                         bool backupIsTheirs);
     void adoptLoaded(ScoreCatalogue loaded, const QByteArray &bytes, bool forgetHistory);
@@ -130,6 +131,8 @@ private:
     ScoreSearch m_search;
     FileStash m_stash;
     std::optional<AttachState> m_attachBefore;
+    // The page and track files this editor wrote since the archive was last read or written.
+    QSet<QString> m_attachedHere;
     ArchiveWatcher m_watcher;
     std::unique_ptr<QLockFile> m_lock;
 };

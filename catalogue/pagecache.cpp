@@ -118,8 +118,9 @@ void PageCache::finishDecoding(const PageKey &key)
     page.thumbnail = QImage();
     // A page without picture costs one byte, so that an undecodable file is remembered.
     m_pages.insert(key, new PageImage(page), std::max<qsizetype>(1, page.picture.sizeInBytes()));
-    startWaiting();
+    // The page goes on show before the next decodings start and take the processors.
     emit pageReady(key, page);
+    startWaiting();
     startWrites();
     if (isIdle())
         emit becameIdle();

@@ -1,6 +1,7 @@
 #include "reorganiser.h"
 
 #include "archive.h"
+#include "atomicfile.h"
 #include "reorganisationjournal.h"
 
 #include <QDir>
@@ -41,22 +42,6 @@ QString reasonOf(int code)
     default:
         return QString::fromLocal8Bit(std::strerror(code));
     }
-}
-
-// rename() that never replaces: RENAME_NOREPLACE where the file system has it, a test
-// just before otherwise.
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
-{
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    struct stat st;
-    if (::lstat(to.constData(), &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return std::rename(from.constData(), to.constData());
 }
 
 void syncFolder(const QString &folder)
