@@ -1,11 +1,9 @@
 #include "cataloguedocument.h"
 
 #include "archive.h"
-#include "archivemerge.h"
 #include "backups.h"
 #include "module1.h"
 #include "notifier.h"
-#include "scorefilemoves.h"
 #include "scorepaths.h"
 #include "utf8detection.h"
 
@@ -28,27 +26,6 @@ using Field = ScoreCatalogue::Field;
 QString savedCategory(const QString &category)
 {
     return category.isEmpty() ? QStringLiteral("0") : category;
-}
-
-// Scores added here that came after the ones added on disk, and their files, which
-// take the new number with them.
-QString renumberedNote(const QList<QPair<int, int>> &moved, const QSet<QString> &attachedHere)
-{
-    QStringList moves;
-    for (const auto &[from, to] : moved) {
-        if (from != to)
-            moves.append(QStringLiteral("%1 → %2").arg(from).arg(to));
-    }
-    if (moves.isEmpty())
-        return {};
-    QString note = QStringLiteral(" Gli spartiti aggiunti qui vengono dopo quelli sul disco e hanno un nuovo "
-                                  "numero (%1); le pagine e le basi allegate qui li seguono.")
-                       .arg(moves.join(QStringLiteral(", ")));
-    const QStringList problems = moveScoreFiles(moved, attachedHere);
-    if (!problems.isEmpty())
-        note += QStringLiteral("\n\nAlcuni file non hanno seguito il loro spartito e vanno controllati:\n")
-            + problems.join(QLatin1Char('\n'));
-    return note;
 }
 
 // Whether two names are links to one file: the attach wrote no new file there.
@@ -229,145 +206,6 @@ std::optional<Error> CatalogueDocument::addRecord(int selectorMaximum, int selec
         return error;
     }
     return std::nullopt;
-}
-
-bool CatalogueDocument::save()
-{
-    const QString path = paths::archive();
-    QByteArray diskBytes;
-    const bool onDisk = QFileInfo(path).isFile();
-    if (onDisk) {
-        if (auto error = readArchiveBytes(path, diskBytes)) {
-            m_notifier.warn(error->message + QStringLiteral("\nNulla è stato salvato."));
-            return false;
-        }
-    }
-    const ArchiveFileState now = onDisk ? ArchiveFileState::of(path, diskBytes) : ArchiveFileState{};
-    bool merged = false;
-    bool overwrite = false;
-    QList<QPair<int, int>> moved;
-    ScoreCatalogue toWrite = m_state.catalogue;
-    if (!now.sameBytes(m_watcher.known())) {
-        auto settled = settleChangeOnDisk(diskBytes, merged, overwrite, moved);
-        if (!settled)
-            return false;
-        toWrite = std::move(*settled);
-    }
-    const QSet<QString> attachedHere = m_attachedHere;
-    QString backupNote;
-    if (!writeAndReload(toWrite, merged, backupNote, overwrite))
-        return false;
-    const int n = m_state.catalogue.scoreCount();
-    QString message = QStringLiteral("OK!  ") + m_state.catalogue.title(n) + QStringLiteral("  è nel tuo database!");
-    if (merged)
-        message += QStringLiteral("\n\nLe modifiche fatte qui sono state unite alla versione sul disco.")
-            + renumberedNote(moved, attachedHere);
-    if (overwrite)
-        message += QStringLiteral("\n\nLa versione che era sul disco è conservata nella copia di sicurezza \"%1\".")
-                       .arg(QDir::toNativeSeparators(backupNote));
-    m_notifier.inform(message);
-    return true;
-}
-
-std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,
-                                                                    bool &overwrite, QList<QPair<int, int>> &moved)
-{
-    const auto choice = m_notifier.askChoice(
-        QStringLiteral("L'archivio \"%1\" è stato modificato da un altro programma o da un'altra finestra "
-                       "dopo che questo editor lo ha letto.\n\n"
-                       "Unisci: le modifiche fatte qui vengono applicate alla versione sul disco.\n"
-                       "Sovrascrivi: la versione sul disco viene conservata come copia di sicurezza e "
-                       "sostituita da quella di questo editor.\n"
-                       "Annulla: non viene scritto nulla.")
-            .arg(QDir::toNativeSeparators(paths::archive())),
-        {QStringLiteral("Unisci"), QStringLiteral("Sovrascrivi"), QStringLiteral("Annulla")});
-    if (!choice || *choice == 2)
-        return std::nullopt;
-    if (*choice == 1) {
-        overwrite = true;
-        return m_state.catalogue;
-    }
-    // An archive deleted on disk has nothing to merge: what was read is written back.
-    ScoreCatalogue theirs;
-    if (diskBytes.isNull()) {
-        theirs = m_saved;
-    } else {
-        if (auto error = loadArchiveBytes(theirs, diskBytes, paths::archive())) {
-            m_notifier.warn(QStringLiteral("La versione sul disco non si può leggere, quindi non si può unire: %1\n"
-                                           "Nulla è stato salvato.")
-                                .arg(error->message));
-            return std::nullopt;
-        }
-    }
-    try {
-        ArchiveMerge merge = mergeEdits(m_saved, m_state.catalogue, theirs);
-        bool keepMine = true;
-        if (!merge.conflicts.isEmpty()) {
-            const auto side = m_notifier.askChoice(
-                QStringLiteral("Questi campi sono stati cambiati sia qui sia sul disco:\n\n%1\n\n"
-                               "Quale versione vuoi tenere per tutti?")
-                    .arg(describeConflicts(merge.conflicts)),
-                {QStringLiteral("Tieni le mie"), QStringLiteral("Tieni quelle sul disco"), QStringLiteral("Annulla")});
-            if (!side || *side == 2)
-                return std::nullopt;
-            keepMine = *side == 0;
-        }
-        merged = true;
-        moved = merge.moved;
-        return keepMine ? std::move(merge.keepingMine) : std::move(merge.keepingTheirs);
-    } catch (const Error &error) {
-        m_notifier.warn(error.message + QStringLiteral("\nNulla è stato salvato."));
-        return std::nullopt;
-    }
-}
-
-// The archive about to be replaced is kept first, dated, in spartiti/backup, unless the
-// newest backup already holds it; a failed write takes back the backup it made.
-bool CatalogueDocument::writeAndReload(const ScoreCatalogue &toWrite, bool forgetHistory, QString &backupNote,
-                                       bool backupIsTheirs)
-{
-    const QString path = paths::archive();
-    QByteArray bytes;
-    if (auto error = encodeArchive(toWrite, bytes)) {
-        m_notifier.warn(error->message);
-        return false;
-    }
-    backups::KeptCopy kept;
-    if (auto error = backups::keep(path, QDateTime::currentDateTime(), &kept)) {
-        m_notifier.warn(error->message);
-        return false;
-    }
-    if (auto error = writeArchive(toWrite, path)) {
-        if (kept.made)
-            QFile::remove(kept.path);
-        m_notifier.warn(error->message);
-        return false;
-    }
-    backups::prune(path);
-    if (backupIsTheirs)
-        backupNote = kept.path;
-    // Memory holds exactly what the file says, in the slots the file has; the slots past
-    // the last record keep what was typed there.
-    QByteArray written;
-    ScoreCatalogue reloaded = toWrite;
-    std::optional<Error> error = readArchiveBytes(path, written);
-    if (!error)
-        error = loadArchiveBytes(reloaded, written, path);
-    if (error || written != bytes) {
-        m_notifier.warn(QStringLiteral("L'archivio è stato scritto, ma rileggendolo non corrisponde a quanto "
-                                       "scritto: un altro programma potrebbe averlo cambiato subito dopo."));
-        return false;
-    }
-    if (forgetHistory) {
-        adoptLoaded(std::move(reloaded), written, true);
-    } else {
-        m_state.catalogue = std::move(reloaded);
-        m_saved = m_state.catalogue;
-        m_watcher.setKnown(ArchiveFileState::of(path, written));
-        updateModified();
-    }
-    emit saved();
-    return true;
 }
 
 void CatalogueDocument::restoreBackup()
