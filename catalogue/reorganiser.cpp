@@ -2,6 +2,7 @@
 
 #include "archive.h"
 #include "atomicfile.h"
+#include "filecause.h"
 #include "reorganisationjournal.h"
 
 #include <QDir>
@@ -20,29 +21,6 @@
 namespace spartiti {
 
 namespace {
-
-QString reasonOf(int code)
-{
-    switch (code) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("lo spazio sul disco è esaurito");
-    case EROFS:
-        return QStringLiteral("il disco è in sola lettura");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("permesso negato");
-    case EXDEV:
-        return QStringLiteral("la cartella è su un altro disco");
-    case EEXIST:
-    case ENOTEMPTY:
-        return QStringLiteral("al suo posto c'è già un altro file");
-    case ENOENT:
-        return QStringLiteral("il file non c'è più");
-    default:
-        return QString::fromLocal8Bit(std::strerror(code));
-    }
-}
 
 void syncFolder(const QString &folder)
 {
@@ -115,7 +93,7 @@ public:
             const int code = errno;
             QFile::remove(staged);
             return Error{Error::Kind::Io, QStringLiteral("Impossibile salvare \"%1\": %2.")
-                                              .arg(shownJournal(), reasonOf(code))};
+                                              .arg(shownJournal(), fileErrorCause(code))};
         }
         syncFolder(m_root);
         return std::nullopt;
@@ -234,7 +212,7 @@ private:
     Error failure(const QString &relative, int code) const
     {
         return {Error::Kind::Io,
-                QStringLiteral("Impossibile rinominare \"spartiti/%1\": %2.").arg(relative, reasonOf(code))};
+                QStringLiteral("Impossibile rinominare \"spartiti/%1\": %2.").arg(relative, fileErrorCause(code))};
     }
 
     // Counts one step towards `stopAfter`; true once the steps allowed are used up.

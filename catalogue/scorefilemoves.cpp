@@ -33,8 +33,7 @@ QStringList moveScoreFiles(QList<QPair<int, int>> moves, const QSet<QString> &ow
             if (renameNoReplace(QFile::encodeName(sources[i]), QFile::encodeName(targets[i])) != 0)
                 problems.append(QStringLiteral("\"%1\" non è stato rinominato in \"%2\": %3.")
                                     .arg(QDir::toNativeSeparators(sources[i]), QDir::toNativeSeparators(targets[i]),
-                                         errno == EEXIST ? QStringLiteral("al suo posto c'è già un altro file")
-                                                         : fileErrorCause(errno)));
+                                         fileErrorCause(errno)));
         }
     }
     return problems;
