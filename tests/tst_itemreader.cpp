@@ -11,7 +11,6 @@ class TestItemReader : public QObject
 private slots:
     void items_data();
     void items();
-    void trailingSpacesAreInputPastEnd();
 };
 
 // Items are written joined by '|'; "<end>" marks that reading one more item fails.
@@ -39,6 +38,7 @@ void TestItemReader::items_data()
     QTest::newRow("lone LF is a line end") << QByteArray("\"a\",\n\"b\",\n") << QByteArray("a||b|");
     QTest::newRow("lone CR is an ordinary byte") << QByteArray("a\rb,") << QByteArray("a\rb");
     QTest::newRow("two commas") << QByteArray(",,") << QByteArray("|");
+    QTest::newRow("trailing spaces are input past the end") << QByteArray("\"a\",   ") << QByteArray("a|<end>");
     QTest::newRow("windows-1252 bytes pass through") << QByteArray("\"Perch\xe8\",") << QByteArray("Perch\xe8");
 }
 
@@ -51,18 +51,11 @@ void TestItemReader::items()
     QList<QByteArray> items;
     while (!reader.atEnd()) {
         const auto item = reader.next();
-        QVERIFY(item);
-        items.append(item->toByteArray());
+        items.append(item ? item->toByteArray() : QByteArray("<end>"));
+        if (!item)
+            break;
     }
     QCOMPARE(items.join('|'), expected);
-    QVERIFY(!reader.next());
-}
-
-void TestItemReader::trailingSpacesAreInputPastEnd()
-{
-    ItemReader reader(QByteArrayView("\"a\",   "));
-    QCOMPARE(reader.next()->toByteArray(), QByteArray("a"));
-    QVERIFY(!reader.atEnd());
     QVERIFY(!reader.next());
 }
 

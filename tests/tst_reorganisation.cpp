@@ -23,11 +23,13 @@ using namespace spartiti;
 using filesnapshot::FileMap;
 using filesnapshot::snapshot;
 using testsupport::writeFile;
-using Kind = Reorganisation::Kind;
+
+Q_DECLARE_METATYPE(spartiti::Reorganisation)
 
 namespace {
 
 const QString Data = QStringLiteral("spartiti");
+const QString DeletedFolder = QStringLiteral("spartiti/eliminati/20240309-170502");
 const QDateTime When(QDate(2024, 3, 9), QTime(17, 5, 2));
 
 // Score i's record; a negative i is a new empty score.
@@ -71,6 +73,18 @@ void makeFolder()
             writeFile(it.key(), it.value());
 }
 
+// Adds to `files` what deleting score `number` leaves in the dated folder, its note aside.
+void addDeletedFiles(FileMap &files, int number)
+{
+    if (Files[number].isEmpty())
+        return;
+    files.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
+    files.insert(DeletedFolder, "<folder>");
+    for (const QString &kind : Files[number])
+        files.insert(DeletedFolder + QLatin1Char('/') + QFileInfo(fileName(number, kind)).fileName(),
+                     "file " + fileName(number, kind).toUtf8());
+}
+
 // The paths where `found` differs from the nearest of `states`, the first few of them.
 QString differences(const FileMap &found, const QList<FileMap> &states)
 {
@@ -79,30 +93,26 @@ QString differences(const FileMap &found, const QList<FileMap> &states)
     for (qsizetype i = 0; i < states.size(); ++i) {
         QStringList paths;
         for (auto it = found.cbegin(); it != found.cend(); ++it)
-            if (!states[i].contains(it.key()))
-                paths.append(QStringLiteral("+") + it.key());
-            else if (states[i].value(it.key()) != it.value())
-                paths.append(QStringLiteral("~") + it.key());
+            if (states[i].value(it.key(), "<none>") != it.value())
+                paths.append((states[i].contains(it.key()) ? QStringLiteral("~") : QStringLiteral("+")) + it.key());
         for (auto it = states[i].cbegin(); it != states[i].cend(); ++it)
             if (!found.contains(it.key()))
                 paths.append(QStringLiteral("-") + it.key());
-        if (nearest < 0 || paths.size() < best.size()) {
-            nearest = i;
-            best = paths;
-        }
+        if (nearest < 0 || paths.size() < best.size())
+            std::tie(nearest, best) = std::pair(i, paths);
     }
-    return QStringLiteral("nearest state %1, %2 paths differ: %3")
-        .arg(nearest)
-        .arg(best.size())
-        .arg(best.mid(0, 4).join(QStringLiteral(" ")));
+    return QStringLiteral("nearest state %1, %2 paths differ: %3").arg(nearest).arg(best.size()).arg(best.mid(0, 4).join(' '));
 }
 
 std::unique_ptr<ScoreCatalogue> loaded()
 {
     auto catalogue = std::make_unique<ScoreCatalogue>();
-    if (readArchive(*catalogue, paths::archive()))
-        return nullptr;
-    return catalogue;
+    return readArchive(*catalogue, paths::archive()) ? nullptr : std::move(catalogue);
+}
+
+QString message(const std::optional<Error> &error)
+{
+    return error ? error->message : QString();
 }
 
 } // namespace
@@ -123,34 +133,25 @@ private slots:
 
 void TestReorganisation::reorganise_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<int>("target");
+    QTest::addColumn<Reorganisation>("operation");
     QTest::addColumn<QList<int>>("order");   // empty: refused
-    QTest::addColumn<QString>("deletedFolder");
-
-    const QString folder = QStringLiteral("spartiti/eliminati/20240309-170502");
-    QTest::newRow("delete first") << int(Kind::Delete) << 1 << 0 << QList<int>{2, 3, 4, 5} << folder;
-    QTest::newRow("delete middle") << int(Kind::Delete) << 4 << 0 << QList<int>{1, 2, 3, 5} << folder;
-    QTest::newRow("delete last") << int(Kind::Delete) << 5 << 0 << QList<int>{1, 2, 3, 4} << folder;
-    QTest::newRow("delete a score without files") << int(Kind::Delete) << 3 << 0 << QList<int>{1, 2, 4, 5} << QString();
-    QTest::newRow("move up") << int(Kind::Move) << 4 << 1 << QList<int>{4, 1, 2, 3, 5} << QString();
-    QTest::newRow("move down") << int(Kind::Move) << 2 << 5 << QList<int>{1, 3, 4, 5, 2} << QString();
-    QTest::newRow("insert first") << int(Kind::Insert) << 1 << 0 << QList<int>{0, 1, 2, 3, 4, 5} << QString();
-    QTest::newRow("insert middle") << int(Kind::Insert) << 3 << 0 << QList<int>{1, 2, 0, 3, 4, 5} << QString();
-    QTest::newRow("insert after the last") << int(Kind::Insert) << 6 << 0 << QList<int>{1, 2, 3, 4, 5, 0} << QString();
-    QTest::newRow("a page past the last score is never replaced")
-        << int(Kind::Insert) << 2 << 0 << QList<int>{} << QString();
-    QTest::newRow("number out of range") << int(Kind::Move) << 2 << 6 << QList<int>{} << QString();
+    QTest::newRow("delete first") << Reorganisation::deletion(1) << QList<int>{2, 3, 4, 5};
+    QTest::newRow("delete middle") << Reorganisation::deletion(4) << QList<int>{1, 2, 3, 5};
+    QTest::newRow("delete last") << Reorganisation::deletion(5) << QList<int>{1, 2, 3, 4};
+    QTest::newRow("delete a score without files") << Reorganisation::deletion(3) << QList<int>{1, 2, 4, 5};
+    QTest::newRow("move up") << Reorganisation::move(4, 1) << QList<int>{4, 1, 2, 3, 5};
+    QTest::newRow("move down") << Reorganisation::move(2, 5) << QList<int>{1, 3, 4, 5, 2};
+    QTest::newRow("insert first") << Reorganisation::insertion(1) << QList<int>{0, 1, 2, 3, 4, 5};
+    QTest::newRow("insert middle") << Reorganisation::insertion(3) << QList<int>{1, 2, 0, 3, 4, 5};
+    QTest::newRow("insert after the last") << Reorganisation::insertion(6) << QList<int>{1, 2, 3, 4, 5, 0};
+    QTest::newRow("a page past the last score is never replaced") << Reorganisation::insertion(2) << QList<int>{};
+    QTest::newRow("move past the end") << Reorganisation::move(2, 6) << QList<int>{};
 }
 
 void TestReorganisation::reorganise()
 {
-    QFETCH(int, kind);
-    QFETCH(int, number);
-    QFETCH(int, target);
+    QFETCH(Reorganisation, operation);
     QFETCH(QList<int>, order);
-    QFETCH(QString, deletedFolder);
     testsupport::WorkingFolder working;
     makeFolder();
     if (order.isEmpty())
@@ -160,27 +161,22 @@ void TestReorganisation::reorganise()
     QVERIFY(catalogue);
 
     ReorganisationPlan plan;
-    const Reorganisation operation{Kind(kind), number, target, {}, {}};
     const auto error = spartiti::reorganise(*catalogue, Data, operation, When, &plan);
     if (order.isEmpty()) {
         QVERIFY(error);
         QCOMPARE(snapshot(), before);
         return;
     }
-    QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+    QVERIFY2(!error, qPrintable(message(error)));
 
     FileMap expected = expectedFolder(order);
-    if (!deletedFolder.isEmpty()) {
-        expected.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
-        expected.insert(deletedFolder, "<folder>");
-        for (const QString &kind : Files[number])
-            expected.insert(deletedFolder + QLatin1Char('/') + QFileInfo(fileName(number, kind)).fileName(),
-                            "file " + fileName(number, kind).toUtf8());
-    }
+    const int number = operation.number;
+    if (operation.kind == Reorganisation::Kind::Delete)
+        addDeletedFiles(expected, number);
     FileMap found = snapshot();
-    const QByteArray note = found.take(deletedFolder + QStringLiteral("/spartito.txt"));
+    const QByteArray note = found.take(DeletedFolder + QStringLiteral("/spartito.txt"));
     QCOMPARE(found, expected);
-    QVERIFY(deletedFolder.isEmpty()
+    QVERIFY(!expected.contains(DeletedFolder)
             || (note.contains("spartito numero " + QByteArray::number(number))
                 && note.contains("Titolo: Titolo " + QByteArray::number(number))));
     // Memory holds what the new archive says.
@@ -196,26 +192,22 @@ void TestReorganisation::reorganise()
 
 void TestReorganisation::cutAfterEveryStep_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<int>("target");
-    QTest::newRow("delete, and restore") << int(Kind::Delete) << 1 << 0;
-    QTest::newRow("insert, and delete") << int(Kind::Insert) << 3 << 0;
+    QTest::addColumn<Reorganisation>("operation");
+    QTest::newRow("delete, and restore") << Reorganisation::deletion(1);
+    QTest::newRow("insert, and delete") << Reorganisation::insertion(3);
 }
 
 // Cut short after each of its steps in turn, an operation and then its inverse are
 // finished at start-up to exactly the folder a whole run leaves.
 void TestReorganisation::cutAfterEveryStep()
 {
-    QFETCH(int, kind);
-    QFETCH(int, number);
-    QFETCH(int, target);
+    QFETCH(Reorganisation, operation);
     testsupport::WorkingFolder working;
     makeFolder();
     const FileMap before = snapshot();
     auto catalogue = loaded();
     ReorganisationPlan forth, back;
-    QVERIFY(!spartiti::reorganise(*catalogue, Data, {Kind(kind), number, target, {}, {}}, When, &forth));
+    QVERIFY(!spartiti::reorganise(*catalogue, Data, operation, When, &forth));
     const FileMap after = snapshot();
     QVERIFY(!spartiti::reorganise(*catalogue, Data, forth.inverse, When, &back));
     QCOMPARE(snapshot(), before);
@@ -228,13 +220,10 @@ void TestReorganisation::cutAfterEveryStep()
             const bool stopped = bool(applyReorganisation(Data, *ways[way], cut));
             QString report;
             const auto error = recoverReorganisation(Data, report);
-            QVERIFY2(!error, qPrintable(error ? error->message : QString()));
-            QVERIFY(stopped == report.contains(QStringLiteral("portato a termine")));
+            QVERIFY2(!error, qPrintable(message(error)));
+            QCOMPARE(report.contains(QStringLiteral("portato a termine")), stopped);
             if (const FileMap found = snapshot(); found != *ends[way])
-                QFAIL(qPrintable(QStringLiteral("way %1, cut after %2 steps: %3")
-                                     .arg(way)
-                                     .arg(cut)
-                                     .arg(differences(found, {*ends[way]}))));
+                QFAIL(qPrintable(QStringLiteral("way %1, cut after %2 steps: %3").arg(way).arg(cut).arg(differences(found, {*ends[way]}))));
             if (!stopped)
                 break;
             QVERIFY(!applyReorganisation(Data, *ways[1 - way]));
@@ -295,27 +284,21 @@ void TestReorganisation::interrupted()
     QString report;
     const auto error = recoverReorganisation(Data, report);
     if (outcome == QLatin1String("refused")) {
-        QVERIFY(error);
-        QVERIFY2(error->message.contains(QStringLiteral("danneggiato")), qPrintable(error->message));
+        QVERIFY2(error && error->message.contains(QStringLiteral("danneggiato")), qPrintable(message(error)));
         QCOMPARE(snapshot(), damaged);
         return;
     }
-    QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+    QVERIFY2(!error, qPrintable(message(error)));
     QVERIFY(!QFileInfo::exists(journal));
+    QVERIFY2(report.contains(outcome == QLatin1String("before") ? QStringLiteral("annullato") : QStringLiteral("portato a termine")),
+             qPrintable(report));
     FileMap found = snapshot();
-    if (outcome == QLatin1String("before")) {
-        QVERIFY2(report.contains(QStringLiteral("annullato")), qPrintable(report));
-        QCOMPARE(found, before);
-        return;
+    found.remove(DeletedFolder + QStringLiteral("/spartito.txt"));
+    FileMap expected = before;
+    if (outcome == QLatin1String("after")) {
+        expected = expectedFolder({2, 3, 4, 5});
+        addDeletedFiles(expected, 1);
     }
-    QVERIFY2(report.contains(QStringLiteral("portato a termine")), qPrintable(report));
-    found.remove(QStringLiteral("spartiti/eliminati/20240309-170502/spartito.txt"));
-    FileMap expected = expectedFolder({2, 3, 4, 5});
-    expected.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
-    expected.insert(QStringLiteral("spartiti/eliminati/20240309-170502"), "<folder>");
-    for (const QString &kind : Files[1])
-        expected.insert(QStringLiteral("spartiti/eliminati/20240309-170502/") + QFileInfo(fileName(1, kind)).fileName(),
-                        "file " + fileName(1, kind).toUtf8());
     QCOMPARE(found, expected);
 }
 
@@ -337,38 +320,25 @@ void TestReorganisation::killedWhileReorganising()
             writeFile(paths::track(i), "traccia " + QByteArray::number(i));
     }
 
-    // The four states the helper passes through, reached here the same way.
+    // The four states the helper passes through, reached here the same way. The time the
+    // three steps and their inverses take spreads the kills over them, so that they fall
+    // in every phase of every step.
     QList<FileMap> states{snapshot()};
     const QDateTime fixed(QDate(2000, 1, 1), QTime(0, 0));
+    qint64 span = 0;   // microseconds
     for (const Reorganisation &step : {Reorganisation::move(1, count), Reorganisation::deletion(500),
                                        Reorganisation::insertion(1000)}) {
         auto catalogue = loaded();
         ReorganisationPlan plan;
-        QVERIFY(!spartiti::reorganise(*catalogue, Data, step, fixed, &plan));
-        states.append(snapshot());
-        QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, fixed));
-        QCOMPARE(snapshot(), states.first());
-    }
-
-    // How long the helper takes for the three steps and their inverses: kills are spread
-    // over that span, so that they fall in every phase of every step.
-    qint64 span = 0;
-    {
-        QProcess helper;
-        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QStringLiteral("0")});
-        QVERIFY(helper.waitForReadyRead(10000));
-        QVERIFY(helper.readLine().startsWith("pronto"));
         QElapsedTimer timer;
         timer.start();
-        int steps = 0;
-        while (steps < 6 && helper.waitForReadyRead(20000))
-            steps += int(helper.readAll().count('\n'));
-        span = timer.nsecsElapsed() / 1000;
-        helper.kill();
-        helper.waitForFinished();
-        QVERIFY2(steps >= 6, qPrintable(helper.readAllStandardError()));
-        QString report;
-        QVERIFY(!recoverReorganisation(Data, report));
+        QVERIFY(!spartiti::reorganise(*catalogue, Data, step, fixed, &plan));
+        span += timer.nsecsElapsed() / 1000;
+        states.append(snapshot());
+        timer.start();
+        QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, fixed));
+        span += timer.nsecsElapsed() / 1000;
+        QCOMPARE(snapshot(), states.first());
     }
 
     bool ok = false;
@@ -390,17 +360,15 @@ void TestReorganisation::killedWhileReorganising()
 
         QString report;
         const auto error = recoverReorganisation(Data, report);
-        QVERIFY2(!error, qPrintable(error ? error->message : QString()));
+        QVERIFY2(!error, qPrintable(message(error)));
         const FileMap found = snapshot();
         const qsizetype state = states.indexOf(found);
         if (state < 0)
-            QFAIL(qPrintable(QStringLiteral("kill %1: the folder is a mix (%2; %3)")
-                                 .arg(i + 1)
-                                 .arg(report, differences(found, states))));
+            QFAIL(qPrintable(QStringLiteral("kill %1: the folder is a mix (%2; %3)").arg(i + 1).arg(report, differences(found, states))));
         ++seen[state];
     }
-    qInfo("%d kills in %lld ms (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills, elapsed.elapsed(), span,
-          seen[0], seen[1], seen[2], seen[3]);
+    qInfo("%d kills in %lld ms (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills,
+          elapsed.elapsed(), span, seen[0], seen[1], seen[2], seen[3]);
     if (kills >= 50)
         QVERIFY(seen[1] + seen[2] + seen[3] > 0);
 }
