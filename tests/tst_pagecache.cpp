@@ -5,7 +5,9 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
+#include <QtEndian>
 
 using namespace spartiti;
 using testsupport::writeFile;
@@ -35,11 +37,8 @@ QImage plainPage(int width, int height, QColor colour)
 // no segment at all.
 QByteArray orientedJpeg(int orientation)
 {
-    QImage picture(80, 40, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width() / 2; ++x)
-            picture.setPixel(x, y, qRgb(255, 0, 0));
+    QImage picture = plainPage(80, 40, Qt::blue);
+    QPainter(&picture).fillRect(0, 0, 40, 40, Qt::red);
     QByteArray jpeg = jpegBytes(picture);
     if (orientation == 0)
         return jpeg;
@@ -56,10 +55,8 @@ QByteArray declaringSize(int width, int height)
 {
     QByteArray jpeg = jpegBytes(plainPage(16, 16, Qt::white));
     const qsizetype frame = jpeg.indexOf("\xff\xc0");
-    jpeg[frame + 5] = char(height >> 8);
-    jpeg[frame + 6] = char(height);
-    jpeg[frame + 7] = char(width >> 8);
-    jpeg[frame + 8] = char(width);
+    qToBigEndian<quint16>(height, jpeg.data() + frame + 5);
+    qToBigEndian<quint16>(width, jpeg.data() + frame + 7);
     return jpeg;
 }
 
@@ -110,13 +107,10 @@ void waitUntilIdle(PageCache *cache)
     QCoreApplication::processEvents();
 }
 
-// One editor on a temporary data folder of `records` records.
+// One editor on a temporary data folder of 12 records.
 struct Editor : testsupport::EditorFixture
 {
-    explicit Editor(int records)
-        : EditorFixture(testsupport::archiveBytes(testsupport::numberedRecords(records)))
-    {
-    }
+    Editor() : EditorFixture(testsupport::archiveBytes(testsupport::numberedRecords(12))) {}
     void start()
     {
         QVERIFY(load());
@@ -126,10 +120,10 @@ struct Editor : testsupport::EditorFixture
     QString shown() { return QString(boxColour(get<QLabel>("Image1"))) + boxColour(get<QLabel>("Image2")); }
 };
 
-void writePages(int number, QColor left, QColor right, int side = 400)
+void writePages(int number, QColor colour, int side = 400)
 {
-    writeFile(paths::leftPage(number), jpegBytes(plainPage(side, side * 7 / 5, left)));
-    writeFile(paths::rightPage(number), jpegBytes(plainPage(side, side * 7 / 5, right)));
+    writeFile(paths::leftPage(number), jpegBytes(plainPage(side, side * 7 / 5, colour)));
+    writeFile(paths::rightPage(number), jpegBytes(plainPage(side, side * 7 / 5, colour)));
 }
 
 } // namespace
@@ -195,8 +189,8 @@ void TestPageCache::decodesByContent()
 
 void TestPageCache::replacedFileShowsAnew()
 {
-    Editor e(12);
-    writePages(1, Qt::black, Qt::black);
+    Editor e;
+    writePages(1, Qt::black);
     e.start();
     e.moveTo(1);
     QTRY_COMPARE(e.shown(), QStringLiteral("kk"));
@@ -219,10 +213,10 @@ void TestPageCache::latePageOfRecordLeftIsNotShown_data()
 void TestPageCache::latePageOfRecordLeftIsNotShown()
 {
     QFETCH(bool, nextHasPages);
-    Editor e(12);
-    writePages(2, Qt::black, Qt::black, 1200);
+    Editor e;
+    writePages(2, Qt::black, 1200);
     if (nextHasPages)
-        writePages(3, Qt::white, Qt::white);
+        writePages(3, Qt::white);
     e.start();
 
     // Record 2 is far from the last record, where the editor opens: nothing of it is
@@ -240,9 +234,9 @@ void TestPageCache::latePageOfRecordLeftIsNotShown()
 
 void TestPageCache::neighboursAreReadyAhead()
 {
-    Editor e(12);
+    Editor e;
     for (int n = 1; n <= 12; ++n)
-        writePages(n, n % 2 ? Qt::black : Qt::white, n % 2 ? Qt::black : Qt::white);
+        writePages(n, n % 2 ? Qt::black : Qt::white);
     e.start();
     e.moveTo(5);
     QTRY_COMPARE(e.shown(), QStringLiteral("kk"));
@@ -303,7 +297,7 @@ void TestPageCache::staysWithinBudget()
 // failure in the thumbnail folder, the good page beside it as a thumbnail.
 void TestPageCache::undecodableFileIsRemembered()
 {
-    Editor e(12);
+    Editor e;
     writeFile(paths::leftPage(4), "not a picture");
     writeFile(paths::rightPage(4), jpegBytes(plainPage(400, 560, Qt::white)));
     e.start();
