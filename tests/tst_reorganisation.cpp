@@ -98,8 +98,10 @@ QString differences(const FileMap &found, const QList<FileMap> &states)
         for (auto it = states[i].cbegin(); it != states[i].cend(); ++it)
             if (!found.contains(it.key()))
                 paths.append(QStringLiteral("-") + it.key());
-        if (nearest < 0 || paths.size() < best.size())
-            std::tie(nearest, best) = std::pair(i, paths);
+        if (nearest < 0 || paths.size() < best.size()) {
+            nearest = i;
+            best = paths;
+        }
     }
     return QStringLiteral("nearest state %1, %2 paths differ: %3").arg(nearest).arg(best.size()).arg(best.mid(0, 4).join(' '));
 }
@@ -154,7 +156,7 @@ void TestReorganisation::reorganise()
     QFETCH(QList<int>, order);
     testsupport::WorkingFolder working;
     makeFolder();
-    if (order.isEmpty())
+    if (order.isEmpty() && operation.kind == Reorganisation::Kind::Insert)
         writeFile(QStringLiteral("spartiti/6L.jpg"), "pagina di nessuno");
     const FileMap before = snapshot();
     auto catalogue = loaded();
