@@ -38,7 +38,7 @@ private:
     void (*m_previousHandler)(int) = SIG_DFL;
 };
 
-// Changes `path` into `into`: "" removes it, "folder" (with a file inside), "-> target"
+// Changes `path` into `into`: "" removes it, "folder" (with a file inside), "file", "-> target"
 // (a symbolic link), "read-only" or "unreadable". Root ignores the permission bits.
 inline void changeBehindTheBack(const QString &path, const QString &into)
 {
@@ -52,6 +52,8 @@ inline void changeBehindTheBack(const QString &path, const QString &into)
     if (into == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(path));
         testsupport::writeFile(path + QStringLiteral("/dentro.txt"), "non toccare");
+    } else if (into == QLatin1String("file")) {
+        testsupport::writeFile(path, "un file, non una cartella");
     } else if (into.startsWith(QLatin1String("-> "))) {
         QVERIFY(QFile::link(into.mid(3), path));
     }

@@ -70,6 +70,7 @@ private slots:
     void restoreReplacesTheWholeCatalogue_data();
     void restoreReplacesTheWholeCatalogue();
     void backupsKeepOnlyRealHistory();
+    void newRecordStopsAtCapacity();
     void lock_data();
     void lock();
 };
@@ -120,7 +121,7 @@ void TestDocument::twoEditorsOnOneArchive()
         b.edit(2, Field::Title, QStringLiteral("Da B"));
     else
         b.edit(2, Field::Author, QStringLiteral("Autore B"));
-    b.edit(3, Field::Tags, QStringLiteral("da B"));
+    b.edit(3, Field::Title, QStringLiteral("Da B, il 3"));   // the last score on disk
     b.document.addRecord(4, 3);
     b.edit(4, Field::Title, QStringLiteral("Nuovo di B"));
     QVERIFY(a.document.save());
@@ -142,8 +143,7 @@ void TestDocument::twoEditorsOnOneArchive()
         QVERIFY(b.document.isModified());
         return;
     }
-    QCOMPARE(onDisk().size(), 4);
-    QCOMPARE(onDisk().value(3), QStringLiteral("Nuovo di B|"));
+    QCOMPARE(onDisk().mid(2), QStringList({"Da B, il 3|Autore 3", "Nuovo di B|"}));
     QVERIFY(!b.document.isModified());
     QCOMPARE(b.state.catalogue.title(2), secondScore.section(QLatin1Char('|'), 0, 0));
     if (answers.first() == 1) {
@@ -245,6 +245,16 @@ void TestDocument::backupsKeepOnlyRealHistory()
     QCOMPARE(e.notifier.warned.size(), 1);
     QCOMPARE(backups::list(paths::archive()).size(), 1);
     QVERIFY(e.document.isModified());
+}
+
+void TestDocument::newRecordStopsAtCapacity()
+{
+    const int full = ScoreCatalogue::MaxArchiveRecords;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(full)));
+    Editor e;
+    const auto error = e.document.addRecord(full + 1, full);
+    QVERIFY(error && error->kind == Error::Kind::TooManyRecords);
+    QCOMPARE(e.state.catalogue.scoreCount(), full);
 }
 
 void TestDocument::lock_data()

@@ -146,9 +146,12 @@ void TestSaveFaults::changedBeforeWriting_data()
         << false << archive << "read-only" << "salvare \"spartiti/archivio.js\": il file è di sola lettura";
     QTest::newRow("archive a link to a folder") << false << archive << "-> ../cartella" << "salvare \"spartiti/archivio.js\"";
     QTest::newRow("spartiti deleted") << false << "spartiti" << "" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti replaced by a file") << false << "spartiti" << "file" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti made read-only") << false << "spartiti" << "read-only" << "salvare \"spartiti/archivio.js\"";
     QTest::newRow("track is a folder") << true << track << "folder" << "\"spartiti/audio/7.mp3\": al suo posto c'è una cartella";
     QTest::newRow("track a link to a file: the link is replaced") << true << track << "-> ../../bersaglio.mp3" << "";
     QTest::newRow("track a link to a folder: the link is replaced") << true << track << "-> ../../cartella" << "";
+    QTest::newRow("track a dangling link: the link is replaced") << true << track << "-> ../../manca.mp3" << "";
     QTest::newRow("source deleted after it was chosen") << true << source << "" << "\"scelta.mp3\": il file non esiste";
     QTest::newRow("source replaced by a folder") << true << source << "folder" << "\"scelta.mp3\": non è un file";
     QTest::newRow("source unreadable") << true << source << "unreadable" << "leggere \"scelta.mp3\"";
