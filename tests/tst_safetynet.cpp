@@ -94,7 +94,7 @@ void TestSafetyNet::findings()
     const QStringList titles{QString(), QStringLiteral("Uno perche"), QStringLiteral("Due"), QStringLiteral("Tre")};
     for (int k = 1; k <= 3; ++k) {
         catalogue.setValue(Field::Title, k, titles[k]);
-        catalogue.setValue(Field::Category, k, QString::number(k));
+        catalogue.setValue(Field::Category, k, QString::number(k * 11));   // 33, the last, included
         writeFile(paths::leftPage(k), "L");
         writeFile(paths::rightPage(k), "R");
     }

@@ -36,10 +36,11 @@ QStringList memory(const ScoreCatalogue &catalogue, int upTo)
     return values;
 }
 
-// A catalogue loaded from `old`, then edited as a user would before saving.
-void loadAndEdit(ScoreCatalogue &catalogue, const QByteArray &old, int records)
+// A catalogue loaded from an archive of three scores, then edited to `records` scores as
+// a user would before saving.
+void loadAndEdit(ScoreCatalogue &catalogue, int records)
 {
-    writeFile(paths::archive(), old);
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     QVERIFY(!readArchive(catalogue, paths::archive()));
     catalogue.setScoreCount(records);
     for (int slot = 1; slot <= records; ++slot)
@@ -100,13 +101,13 @@ void TestSaveFaults::writeFailingPartway()
     QFETCH(int, limit);
     testsupport::WorkingFolder folder;
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, archiveBytes(testsupport::numberedRecords(3)), 40);
+    loadAndEdit(catalogue, 40);
     QByteArray full(copySize, '\xd8');
     if (copySize == 0)
         QVERIFY(!encodeArchive(catalogue, full));
     writeFile(QStringLiteral("scelta.jpg"), full);
     writeFile(paths::leftPage(4), "vecchia pagina");
-    const QString destination = copySize ? paths::leftPage(4) : paths::archive();
+    const QString destination = QDir::cleanPath(copySize ? paths::leftPage(4) : paths::archive());
     const auto write = [&] {
         return copySize ? copyFileAtomically(QStringLiteral("scelta.jpg"), destination)
                         : saveArchive(catalogue, destination);
@@ -171,8 +172,8 @@ void TestSaveFaults::changedBeforeWriting()
 
     testsupport::WorkingFolder folder;
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, archiveBytes(testsupport::numberedRecords(5)), 6);
-    const QString destination = copy ? paths::track(7) : paths::archive();
+    loadAndEdit(catalogue, 6);
+    const QString destination = QDir::cleanPath(copy ? paths::track(7) : paths::archive());
     writeFile(QStringLiteral("scelta.mp3"), "nuova base");
     writeFile(paths::track(7), "vecchia base");
     writeFile(QStringLiteral("bersaglio.mp3"), "non scrivermi attraverso un link");
