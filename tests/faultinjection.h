@@ -6,15 +6,11 @@
 
 #include "testsupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QtTest>
 
 #include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace faultinjection {
 
@@ -42,22 +38,14 @@ private:
     void (*m_previousHandler)(int) = SIG_DFL;
 };
 
-// Root ignores permission bits, so rows that rely on them cannot run as root.
-inline bool needsPermissions(const QString &into)
-{
-    return (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) && ::geteuid() == 0;
-}
-
-// Changes `path` into `into`: "" removes it, "folder" (with a file inside), "file",
-// "-> target" (a symbolic link), "read-only" or "unreadable".
+// Changes `path` into `into`: "" removes it, "folder" (with a file inside), "file", "-> target"
+// (a symbolic link), "read-only" or "unreadable". Root ignores the permission bits.
 inline void changeBehindTheBack(const QString &path, const QString &into)
 {
-    if (into == QLatin1String("read-only")) {
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        return;
-    }
-    if (into == QLatin1String("unreadable")) {
-        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    if (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(path, into == QLatin1String("unreadable")
+                                                ? QFileDevice::WriteOwner
+                                                : QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         return;
     }
     QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
@@ -71,7 +59,7 @@ inline void changeBehindTheBack(const QString &path, const QString &into)
     }
 }
 
-// Gives the owner back every permission on `path` after a read-only row.
+// Gives the owner back every permission on `path` after a permission row.
 inline void restorePermissions(const QString &path)
 {
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

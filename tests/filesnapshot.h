@@ -4,7 +4,6 @@
 // and links marked as such, to prove what an attach or a failure touched.
 
 #include <QDir>
-#include <QFile>
 #include <QMap>
 
 namespace filesnapshot {

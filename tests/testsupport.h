@@ -3,6 +3,8 @@
 // Helpers shared by the tests: a temporary working folder with the data folder
 // layout, and quick ways to write and read files in it.
 
+#include "notifier.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -87,13 +89,7 @@ inline QList<QList<QByteArray>> numberedRecords(int count)
     return records;
 }
 
-} // namespace testsupport
-
-#include "notifier.h"
-
-namespace testsupport {
-
-// Records every message and answers questions with a preset answer.
+// Records every message and answers questions with preset answers.
 class RecordingNotifier : public spartiti::Notifier
 {
 public:
@@ -101,44 +97,34 @@ public:
     QStringList warned;
     QStringList asked;
     Answer nextAnswer = Answer::Cancel;
-
-    void inform(const QString &text) override { informed.append(text); }
-    void warn(const QString &text) override { warned.append(text); }
-    Answer askSaveDiscardCancel(const QString &text) override
-    {
-        asked.append(text);
-        return nextAnswer;
-    }
     bool yes = false;
     std::optional<int> number;
     std::optional<int> choice;
     // Answers to askChoice, in order; when none is left the question is cancelled.
     QList<int> choices;
     QStringList buttons;   // of the last askChoice
+
+    void inform(const QString &text) override { informed.append(text); }
+    void warn(const QString &text) override { warned.append(text); }
+    Answer askSaveDiscardCancel(const QString &text) override { return noted(text, nextAnswer); }
     std::optional<int> askChoice(const QString &text, const QStringList &offered) override
     {
         asked.append(text);
         buttons = offered;
-        if (choices.isEmpty())
-            return std::nullopt;
-        return choices.takeFirst();
+        return choices.isEmpty() ? std::nullopt : std::optional<int>(choices.takeFirst());
     }
-    bool askYesNo(const QString &text) override
-    {
-        asked.append(text);
-        return yes;
-    }
-    std::optional<int> askNumber(const QString &text, int, int, int) override
-    {
-        asked.append(text);
-        return number;
-    }
-    std::optional<int> chooseItem(const QString &text, const QStringList &) override
-    {
-        asked.append(text);
-        return choice;
-    }
+    bool askYesNo(const QString &text) override { return noted(text, yes); }
+    std::optional<int> askNumber(const QString &text, int, int, int) override { return noted(text, number); }
+    std::optional<int> chooseItem(const QString &text, const QStringList &) override { return noted(text, choice); }
     int count() const { return int(informed.size() + warned.size() + asked.size()); }
+
+private:
+    // Notes a question and gives its preset answer.
+    template <typename T> T noted(const QString &text, T answer)
+    {
+        asked.append(text);
+        return answer;
+    }
 };
 
 } // namespace testsupport

@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QUndoStack>
 
+#include <optional>
+
 using namespace spartiti;
 using testsupport::archiveBytes;
 using testsupport::readFile;
@@ -45,15 +47,21 @@ QStringList onDisk()
     return records;
 }
 
-using Edit = QPair<Field, QString>;
-
 } // namespace
 
+// Every test starts in a fresh working folder whose archive holds three scores.
 class TestDocument : public QObject
 {
     Q_OBJECT
+    std::optional<testsupport::WorkingFolder> m_folder;
 
 private slots:
+    void init()
+    {
+        m_folder.emplace();
+        writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    }
+    void cleanup() { m_folder.reset(); }
     void undoStepsAndSearchFollowEdits();
     void twoEditorsOnOneArchive_data();
     void twoEditorsOnOneArchive();
@@ -62,6 +70,7 @@ private slots:
     void restoreReplacesTheWholeCatalogue_data();
     void restoreReplacesTheWholeCatalogue();
     void backupsKeepOnlyRealHistory();
+    void newRecordStopsAtCapacity();
     void lock_data();
     void lock();
 };
@@ -70,8 +79,6 @@ private slots:
 // finds what the fields hold now, never their old text.
 void TestDocument::undoStepsAndSearchFollowEdits()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     Editor a;
     ScoreSearch &search = a.document.search();
     QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{2});
@@ -90,33 +97,31 @@ void TestDocument::undoStepsAndSearchFollowEdits()
 
 void TestDocument::twoEditorsOnOneArchive_data()
 {
-    QTest::addColumn<Edit>("first");       // on score 2, saved first
-    QTest::addColumn<Edit>("second");      // on score 2, saved second
-    QTest::addColumn<QList<int>>("answers");
+    // A sets score 2's title and saves first; B sets its title too, or its author.
+    QTest::addColumn<bool>("conflict");
+    QTest::addColumn<QList<int>>("answers");   // 0 merge, 1 overwrite, 2 cancel; then 0 mine, 1 the disk's, 2 cancel
     QTest::addColumn<QString>("secondScore");  // score 2 on disk at the end
-    QTest::addColumn<bool>("saved");
-    const Edit titleA{Field::Title, "Da A"}, titleB{Field::Title, "Da B"}, authorB{Field::Author, "Autore B"};
-    QTest::newRow("merge: both edits kept") << titleA << authorB << QList<int>{0} << "Da A|Autore B" << true;
-    QTest::newRow("conflict: keep mine") << titleA << titleB << QList<int>{0, 0} << "Da B|Autore 2" << true;
-    QTest::newRow("conflict: keep the disk's") << titleA << titleB << QList<int>{0, 1} << "Da A|Autore 2" << true;
-    QTest::newRow("conflict: cancel") << titleA << titleB << QList<int>{0, 2} << "Da A|Autore 2" << false;
-    QTest::newRow("overwrite") << titleA << authorB << QList<int>{1} << "Titolo 2|Autore B" << true;
-    QTest::newRow("cancel") << titleA << authorB << QList<int>{2} << "Da A|Autore 2" << false;
+    QTest::newRow("merge: both edits kept") << false << QList<int>{0} << "Da A|Autore B";
+    QTest::newRow("conflict: keep mine") << true << QList<int>{0, 0} << "Da B|Autore 2";
+    QTest::newRow("conflict: keep the disk's") << true << QList<int>{0, 1} << "Da A|Autore 2";
+    QTest::newRow("conflict: cancel") << true << QList<int>{0, 2} << "Da A|Autore 2";
+    QTest::newRow("overwrite") << false << QList<int>{1} << "Titolo 2|Autore B";
+    QTest::newRow("cancel") << false << QList<int>{2} << "Da A|Autore 2";
 }
 
 void TestDocument::twoEditorsOnOneArchive()
 {
-    QFETCH(Edit, first);
-    QFETCH(Edit, second);
+    QFETCH(bool, conflict);
     QFETCH(QList<int>, answers);
     QFETCH(QString, secondScore);
-    QFETCH(bool, saved);
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    const bool saved = answers.last() != 2;
     Editor a, b;
-    a.edit(2, first.first, first.second);
-    b.edit(2, second.first, second.second);
-    b.edit(3, Field::Tags, QStringLiteral("da B"));
+    a.edit(2, Field::Title, QStringLiteral("Da A"));
+    if (conflict)
+        b.edit(2, Field::Title, QStringLiteral("Da B"));
+    else
+        b.edit(2, Field::Author, QStringLiteral("Autore B"));
+    b.edit(3, Field::Title, QStringLiteral("Da B, il 3"));   // the last score on disk
     b.document.addRecord(4, 3);
     b.edit(4, Field::Title, QStringLiteral("Nuovo di B"));
     QVERIFY(a.document.save());
@@ -138,8 +143,7 @@ void TestDocument::twoEditorsOnOneArchive()
         QVERIFY(b.document.isModified());
         return;
     }
-    QCOMPARE(onDisk().size(), 4);
-    QCOMPARE(onDisk().value(3), QStringLiteral("Nuovo di B|"));
+    QCOMPARE(onDisk().mid(2), QStringList({"Da B, il 3|Autore 3", "Nuovo di B|"}));
     QVERIFY(!b.document.isModified());
     QCOMPARE(b.state.catalogue.title(2), secondScore.section(QLatin1Char('|'), 0, 0));
     if (answers.first() == 1) {
@@ -154,20 +158,14 @@ void TestDocument::twoEditorsOnOneArchive()
 void TestDocument::archiveChangedByAnotherProgram_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList appended{"Mio titolo|Autore 1", "Titolo 2|Autore 2", "Titolo 3|Autore 3", "Titolo 4|Autore 4"};
-    QTest::newRow("score 4 appended in place") << "in place" << appended;
-    QTest::newRow("score 4 appended by an atomic replace") << "rename" << appended;
-    QTest::newRow("archive deleted") << "delete" << QStringList{"Mio titolo|Autore 1", "Titolo 2|Autore 2",
-                                                                 "Titolo 3|Autore 3"};
+    QTest::newRow("score 4 appended in place") << "in place";
+    QTest::newRow("score 4 appended by an atomic replace") << "rename";
+    QTest::newRow("archive deleted") << "delete";
 }
 
 void TestDocument::archiveChangedByAnotherProgram()
 {
     QFETCH(QString, how);
-    QFETCH(QStringList, expected);
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     Editor e;
     QSignalSpy noticed(&e.document, &CatalogueDocument::changedOnDiskChanged);
     e.edit(1, Field::Title, QStringLiteral("Mio titolo"));
@@ -186,8 +184,11 @@ void TestDocument::archiveChangedByAnotherProgram()
     QCOMPARE(noticed.size(), 1);
     QVERIFY(e.notifier.asked.isEmpty());   // noticed quietly; the question waits for saving
 
-    e.notifier.choices = {0};
+    e.notifier.choices = {0};   // merge
     QVERIFY(e.document.save());
+    QStringList expected{"Mio titolo|Autore 1", "Titolo 2|Autore 2", "Titolo 3|Autore 3"};
+    if (how != QLatin1String("delete"))
+        expected.append(QStringLiteral("Titolo 4|Autore 4"));
     QCOMPARE(onDisk(), expected);
     QVERIFY(!e.document.changedOnDisk());
     // A second change after the save is noticed too: the watch survived the replace.
@@ -205,12 +206,10 @@ void TestDocument::restoreReplacesTheWholeCatalogue_data()
 void TestDocument::restoreReplacesTheWholeCatalogue()
 {
     QFETCH(int, records);
-    testsupport::WorkingFolder folder;
     QVERIFY(QDir().mkpath(QStringLiteral("spartiti/backup")));
     auto copy = testsupport::numberedRecords(records);
     copy[0][0] = "Dalla copia";
     writeFile(QStringLiteral("spartiti/backup/archivio-20260101-120000.js"), archiveBytes(copy));
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     Editor e;
     e.edit(2, Field::Title, QStringLiteral("non salvato"));
     e.notifier.choice = 0;
@@ -233,8 +232,6 @@ void TestDocument::restoreReplacesTheWholeCatalogue()
 
 void TestDocument::backupsKeepOnlyRealHistory()
 {
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     Editor e;
     for (int i = 0; i < 3; ++i)
         QVERIFY(e.document.save());
@@ -248,6 +245,16 @@ void TestDocument::backupsKeepOnlyRealHistory()
     QCOMPARE(e.notifier.warned.size(), 1);
     QCOMPARE(backups::list(paths::archive()).size(), 1);
     QVERIFY(e.document.isModified());
+}
+
+void TestDocument::newRecordStopsAtCapacity()
+{
+    const int full = ScoreCatalogue::MaxArchiveRecords;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(full)));
+    Editor e;
+    const auto error = e.document.addRecord(full + 1, full);
+    QVERIFY(error && error->kind == Error::Kind::TooManyRecords);
+    QCOMPARE(e.state.catalogue.scoreCount(), full);
 }
 
 void TestDocument::lock_data()
@@ -264,11 +271,10 @@ void TestDocument::lock()
 {
     QFETCH(QString, holder);
     QFETCH(bool, asked);
-    testsupport::WorkingFolder folder;
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
+    const QString lockPath = QStringLiteral("spartiti/.archivio.lock");
     Module1 otherState;
-    CatalogueDocument other(otherState, notifier);
+    testsupport::RecordingNotifier otherNotifier;
+    CatalogueDocument other(otherState, otherNotifier);
     if (holder == QLatin1String("live")) {
         QVERIFY(other.acquireLock());
     } else if (holder == QLatin1String("dead")) {
@@ -280,12 +286,11 @@ void TestDocument::lock()
         QVERIFY(finished.waitForFinished());
         QByteArray lockFile;
         {
-            QLockFile held(QStringLiteral("spartiti/.archivio.lock"));
+            QLockFile held(lockPath);
             QVERIFY(held.tryLock(0));
-            lockFile = readFile(QStringLiteral("spartiti/.archivio.lock"));
+            lockFile = readFile(lockPath);
         }
-        lockFile.replace(0, lockFile.indexOf('\n'), QByteArray::number(pid));
-        writeFile(QStringLiteral("spartiti/.archivio.lock"), lockFile);
+        writeFile(lockPath, lockFile.replace(0, lockFile.indexOf('\n'), QByteArray::number(pid)));
     } else if (holder == QLatin1String("no folder")) {
         QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
     }
@@ -295,9 +300,10 @@ void TestDocument::lock()
         QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
         writeFile(leftover, "kept");
     }
+    Module1 state;
     testsupport::RecordingNotifier mine;
     CatalogueDocument document(state, mine);
-    mine.yes = true;
+    mine.yes = true;   // open anyway, when asked
     QVERIFY(document.acquireLock());
     QCOMPARE(mine.asked.size(), int(asked));
     QCOMPARE(QFileInfo::exists(leftover), asked);

@@ -30,12 +30,10 @@ public:
     NoFreeFileHandles()
     {
         getrlimit(RLIMIT_NOFILE, &m_saved);
-        int highest = 0;
-        const QDir open(QStringLiteral("/proc/self/fd"));
-        for (const QString &name : open.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-            highest = std::max(highest, name.toInt());
         rlimit limit = m_saved;
-        limit.rlim_cur = rlim_t(highest) + 1;
+        limit.rlim_cur = 0;
+        for (const QString &name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            limit.rlim_cur = std::max(limit.rlim_cur, rlim_t(name.toInt()) + 1);
         setrlimit(RLIMIT_NOFILE, &limit);
         for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
             m_taken.append(fd);
@@ -137,9 +135,7 @@ void TestFileCause::messagesInItalian()
         QSKIP("the sanitizers need free file handles of their own");
 #endif
     testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), testsupport::archiveBytes(testsupport::numberedRecords(2)));
     ScoreCatalogue catalogue;
-    QVERIFY(!readArchive(catalogue, paths::archive()));
     writeFile(QStringLiteral("scelta.jpg"), "pagina");
     const QString destination = fault == QLatin1String("long name")
         ? QStringLiteral("spartiti/") + QString(300, QLatin1Char('a'))

@@ -69,27 +69,18 @@ void TestSafetyNet::findings_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("score");
 
-    const int none = -1;
-    QTest::newRow("right page without left") << QStringList{"spartiti/2R.jpg"} << none << QString()
-                                             << int(Finding::Kind::LonelyPage) << 2;
-    QTest::newRow("page of a score beyond the catalogue") << QStringList{"spartiti/4L.jpg"} << none << QString()
-                                                           << int(Finding::Kind::OrphanFile) << 0;
-    QTest::newRow("track beyond the catalogue") << QStringList{"spartiti/audio/9.mp3"} << none << QString()
-                                                << int(Finding::Kind::OrphanFile) << 0;
-    QTest::newRow("leading zeros") << QStringList{"spartiti/02L.jpg"} << none << QString()
-                                   << int(Finding::Kind::OrphanFile) << 0;
-    QTest::newRow("empty title") << QStringList{} << int(Field::Title) << QString()
-                                 << int(Finding::Kind::EmptyTitle) << 2;
-    QTest::newRow("repeated title") << QStringList{} << int(Field::Title) << QStringLiteral(" UNO  perché")
-                                    << int(Finding::Kind::RepeatedTitle) << 2;
-    QTest::newRow("category 34") << QStringList{} << int(Field::Category) << QStringLiteral("34")
-                                 << int(Finding::Kind::BadCategory) << 2;
-    QTest::newRow("category not a number") << QStringList{} << int(Field::Category) << QStringLiteral("pop")
-                                           << int(Finding::Kind::BadCategory) << 2;
-    QTest::newRow("double quote in tags") << QStringList{} << int(Field::Tags) << QStringLiteral("a\"b")
-                                          << int(Finding::Kind::Unwritable) << 2;
-    QTest::newRow("backslash in author") << QStringList{} << int(Field::Author) << QStringLiteral("AC\\DC")
-                                         << int(Finding::Kind::Unwritable) << 2;
+    using K = Finding::Kind;
+    const int none = -1, title = int(Field::Title), category = int(Field::Category);
+    QTest::newRow("right page without left") << QStringList{"spartiti/2R.jpg"} << none << "" << int(K::LonelyPage) << 2;
+    QTest::newRow("page of a score beyond the catalogue") << QStringList{"spartiti/4L.jpg"} << none << "" << int(K::OrphanFile) << 0;
+    QTest::newRow("track beyond the catalogue") << QStringList{"spartiti/audio/9.mp3"} << none << "" << int(K::OrphanFile) << 0;
+    QTest::newRow("leading zeros") << QStringList{"spartiti/02L.jpg"} << none << "" << int(K::OrphanFile) << 0;
+    QTest::newRow("empty title") << QStringList{} << title << "" << int(K::EmptyTitle) << 2;
+    QTest::newRow("repeated title") << QStringList{} << title << " UNO  perché" << int(K::RepeatedTitle) << 2;
+    QTest::newRow("category 34") << QStringList{} << category << "34" << int(K::BadCategory) << 2;
+    QTest::newRow("category not a number") << QStringList{} << category << "pop" << int(K::BadCategory) << 2;
+    QTest::newRow("double quote in tags") << QStringList{} << int(Field::Tags) << "a\"b" << int(K::Unwritable) << 2;
+    QTest::newRow("backslash in author") << QStringList{} << int(Field::Author) << "AC\\DC" << int(K::Unwritable) << 2;
 }
 
 void TestSafetyNet::findings()
@@ -103,7 +94,7 @@ void TestSafetyNet::findings()
     const QStringList titles{QString(), QStringLiteral("Uno perche"), QStringLiteral("Due"), QStringLiteral("Tre")};
     for (int k = 1; k <= 3; ++k) {
         catalogue.setValue(Field::Title, k, titles[k]);
-        catalogue.setValue(Field::Category, k, QString::number(k));
+        catalogue.setValue(Field::Category, k, QString::number(k * 11));   // 33, the last, included
         writeFile(paths::leftPage(k), "L");
         writeFile(paths::rightPage(k), "R");
     }
@@ -118,7 +109,6 @@ void TestSafetyNet::findings()
     QCOMPARE(found.size(), 1);
     QTEST(int(found.first().kind), "kind");
     QTEST(found.first().scoreNumber, "score");
-    QVERIFY(!found.first().text.isEmpty());
 }
 
 // The demo loads whole, with its 33 category names, and has nothing to report; a web page
@@ -130,8 +120,6 @@ void TestSafetyNet::noFindingOnDemo()
     QVERIFY(catalogue.scoreCount() >= 12);
     CategoryNames names;
     QVERIFY(!readCategoryList(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), names));
-    for (const QString &name : names)
-        QVERIFY(!name.isEmpty());
     testsupport::verifyPageReadsCatalogue(testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/archivio.js")),
                                           catalogue);
     QStringList pageNames;

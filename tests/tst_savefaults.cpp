@@ -1,7 +1,8 @@
-// Faults injected into saving the archive: a write that fails partway, a saving process
-// killed at random moments, files and folders changed behind the program's back, and
-// the sync that must reach the disk before the rename. Whatever happens, the archive on
-// disk is the old one or the new one and memory is unchanged by a failure.
+// Faults injected into writing files, the archive's save and the copy of a page or a
+// track: a write that fails partway, a saving process killed at random moments, files and
+// folders changed behind the program's back, and the sync that must reach the disk before
+// the rename. Whatever happens, the file on disk is the old one or the new one and memory
+// is unchanged by a failure; a symbolic link at a copy's destination is replaced itself.
 
 #include "archive.h"
 #include "atomicfile.h"
@@ -13,6 +14,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
+
+#include <unistd.h>
 
 using namespace spartiti;
 using filesnapshot::snapshot;
@@ -33,10 +36,11 @@ QStringList memory(const ScoreCatalogue &catalogue, int upTo)
     return values;
 }
 
-// A catalogue loaded from `old`, then edited as a user would before saving.
-void loadAndEdit(ScoreCatalogue &catalogue, const QByteArray &old, int records)
+// A catalogue loaded from an archive of three scores, then edited to `records` scores as
+// a user would before saving.
+void loadAndEdit(ScoreCatalogue &catalogue, int records)
 {
-    writeFile(paths::archive(), old);
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     QVERIFY(!readArchive(catalogue, paths::archive()));
     catalogue.setScoreCount(records);
     for (int slot = 1; slot <= records; ++slot)
@@ -71,104 +75,133 @@ class TestSaveFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void saveFailingPartway_data();
-    void saveFailingPartway();
-    void changedBeforeSaving_data();
-    void changedBeforeSaving();
+    void writeFailingPartway_data();
+    void writeFailingPartway();
+    void changedBeforeWriting_data();
+    void changedBeforeWriting();
     void syncComesBeforeRename_data();
     void syncComesBeforeRename();
     void killedWhileSaving();
 };
 
-// Saving is one unbuffered write: failing on the first byte, inside the file or on its
-// last byte are the cases that can differ.
-void TestSaveFaults::saveFailingPartway_data()
+void TestSaveFaults::writeFailingPartway_data()
 {
-    QTest::addColumn<int>("records");
-    QTest::addColumn<int>("limit");   // -1: one byte short of the whole file
-    QTest::newRow("no byte fits") << 40 << 0;
-    QTest::newRow("inside a record") << 40 << 1000;
-    QTest::newRow("one byte short, large file") << 3000 << -1;
+    QTest::addColumn<int>("copySize");   // 0: save the archive; otherwise copy a page this big
+    QTest::addColumn<int>("limit");      // -1: one byte short of the whole file
+    // Saving is one unbuffered write, so one partial write stands for every full disk. A
+    // copy fails in its flush when the file fits its buffer, in its write otherwise.
+    QTest::newRow("save, one byte short") << 0 << -1;
+    QTest::newRow("small page copy, nothing fits") << 1000 << 0;
+    QTest::newRow("large page copy, one byte short") << 200000 << -1;
 }
 
-void TestSaveFaults::saveFailingPartway()
+void TestSaveFaults::writeFailingPartway()
 {
-    QFETCH(int, records);
+    QFETCH(int, copySize);
     QFETCH(int, limit);
     testsupport::WorkingFolder folder;
-    const QByteArray old = archiveBytes(testsupport::numberedRecords(3));
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, old, records);
-    QByteArray full;
-    QVERIFY(!encodeArchive(catalogue, full));
-    if (limit < 0)
-        limit = int(full.size()) - 1;
+    loadAndEdit(catalogue, 40);
+    QByteArray full(copySize, '\xd8');
+    if (copySize == 0)
+        QVERIFY(!encodeArchive(catalogue, full));
+    writeFile(QStringLiteral("scelta.jpg"), full);
+    writeFile(paths::leftPage(4), "vecchia pagina");
+    const QString destination = QDir::cleanPath(copySize ? paths::leftPage(4) : paths::archive());
+    const auto write = [&] {
+        return copySize ? copyFileAtomically(QStringLiteral("scelta.jpg"), destination)
+                        : saveArchive(catalogue, destination);
+    };
     const auto disk = snapshot();
-    const QStringList before = memory(catalogue, records + 1);
+    const QStringList before = memory(catalogue, 41);
 
     std::optional<Error> error;
     {
-        const faultinjection::FileSizeLimit guard{rlim_t(limit)};
-        error = saveArchive(catalogue, paths::archive());
+        const faultinjection::FileSizeLimit guard{rlim_t(limit < 0 ? full.size() - 1 : limit)};
+        error = write();
     }
-    QCOMPARE(snapshot(), disk);   // the old archive, and no temporary file left behind
-    QCOMPARE(memory(catalogue, records + 1), before);
+    QCOMPARE(snapshot(), disk);   // the old file, and no temporary file left behind
+    QCOMPARE(memory(catalogue, 41), before);
     QVERIFY(error);
-    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile salvare \"spartiti/archivio.js\""))
+    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile "))
+                 && error->message.contains(QStringLiteral("\"%1\"").arg(destination))
                  && error->message.contains(QStringLiteral("supera la dimensione massima")),
              qPrintable(error->message));
 
-    // Once there is room again the same catalogue saves whole.
-    QVERIFY(!saveArchive(catalogue, paths::archive()));
-    QCOMPARE(readFile(paths::archive()), full);
+    // Once there is room again the same file is written whole.
+    QVERIFY(!write());
+    QCOMPARE(readFile(destination), full);
 }
 
-void TestSaveFaults::changedBeforeSaving_data()
+void TestSaveFaults::changedBeforeWriting_data()
 {
+    QTest::addColumn<bool>("copy");      // copy scelta.mp3 to track 7, or save the archive
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("into");
-    QTest::addColumn<bool>("saves");
-    QTest::addColumn<QString>("reason");
-    const QString archive = paths::archive();
-    QTest::newRow("archive deleted: written anew") << archive << "" << true << "";
-    QTest::newRow("archive replaced by a folder") << archive << "folder" << false << "c'è una cartella";
-    QTest::newRow("archive made read-only") << archive << "read-only" << false << "sola lettura";
-    QTest::newRow("archive a link to a folder") << archive << "-> ../cartella" << false << "";
-    QTest::newRow("spartiti deleted") << "spartiti" << "" << false << "non esiste";
-    QTest::newRow("spartiti replaced by a file") << "spartiti" << "file" << false << "non esiste";
-    QTest::newRow("spartiti made read-only") << "spartiti" << "read-only" << false << "";
+    QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
+    const QString archive = paths::archive(), track = paths::track(7), source = QStringLiteral("scelta.mp3");
+    QTest::newRow("archive deleted: written anew") << false << archive << "" << "";
+    QTest::newRow("archive replaced by a folder")
+        << false << archive << "folder" << "salvare \"spartiti/archivio.js\": al suo posto c'è una cartella";
+    QTest::newRow("archive made read-only")
+        << false << archive << "read-only" << "salvare \"spartiti/archivio.js\": il file è di sola lettura";
+    QTest::newRow("archive a link to a folder") << false << archive << "-> ../cartella" << "salvare \"spartiti/archivio.js\"";
+    QTest::newRow("spartiti deleted") << false << "spartiti" << "" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti replaced by a file") << false << "spartiti" << "file" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti made read-only") << false << "spartiti" << "read-only" << "salvare \"spartiti/archivio.js\"";
+    QTest::newRow("track is a folder") << true << track << "folder" << "\"spartiti/audio/7.mp3\": al suo posto c'è una cartella";
+    QTest::newRow("track a link to a file: the link is replaced") << true << track << "-> ../../bersaglio.mp3" << "";
+    QTest::newRow("track a link to a folder: the link is replaced") << true << track << "-> ../../cartella" << "";
+    QTest::newRow("track a dangling link: the link is replaced") << true << track << "-> ../../manca.mp3" << "";
+    QTest::newRow("source deleted after it was chosen") << true << source << "" << "\"scelta.mp3\": il file non esiste";
+    QTest::newRow("source replaced by a folder") << true << source << "folder" << "\"scelta.mp3\": non è un file";
+    QTest::newRow("source unreadable") << true << source << "unreadable" << "leggere \"scelta.mp3\"";
+    QTest::newRow("audio folder deleted") << true << paths::audioFolder() << "" << "la cartella \"spartiti/audio\" non esiste";
+    QTest::newRow("audio folder read-only") << true << paths::audioFolder() << "read-only" << "\"spartiti/audio/7.mp3\"";
 }
 
-void TestSaveFaults::changedBeforeSaving()
+void TestSaveFaults::changedBeforeWriting()
 {
+    QFETCH(bool, copy);
     QFETCH(QString, path);
     QFETCH(QString, into);
-    QFETCH(bool, saves);
-    QFETCH(QString, reason);
-    if (path == QLatin1String("spartiti") && faultinjection::needsPermissions(into))
-        QSKIP("root writes into read-only folders; the missing and replaced folder rows cover it");
+    QFETCH(QString, failure);
+    if (path != paths::archive() && (into == QLatin1String("read-only") || into == QLatin1String("unreadable"))
+        && ::geteuid() == 0)
+        QSKIP("root ignores permission bits (the archive's own are checked by the program)");
 
     testsupport::WorkingFolder folder;
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, archiveBytes(testsupport::numberedRecords(5)), 6);
+    loadAndEdit(catalogue, 6);
+    const QString destination = QDir::cleanPath(copy ? paths::track(7) : paths::archive());
+    writeFile(QStringLiteral("scelta.mp3"), "nuova base");
+    writeFile(paths::track(7), "vecchia base");
+    writeFile(QStringLiteral("bersaglio.mp3"), "non scrivermi attraverso un link");
     QVERIFY(QDir().mkdir(QStringLiteral("cartella")));
     faultinjection::changeBehindTheBack(path, into);
-    const auto disk = snapshot();
+    auto disk = snapshot();
     const QStringList before = memory(catalogue, 7);
-    QByteArray expected;
-    QVERIFY(!encodeArchive(catalogue, expected));
+    QByteArray expected("nuova base");
+    if (!copy)
+        QVERIFY(!encodeArchive(catalogue, expected));
 
-    const auto error = saveArchive(catalogue, paths::archive());
+    const auto error = copy ? copyFileAtomically(QStringLiteral("scelta.mp3"), destination)
+                            : saveArchive(catalogue, destination);
     if (into == QLatin1String("read-only"))
         faultinjection::restorePermissions(path);
-    if (saves) {
+    if (failure.isEmpty()) {
         QVERIFY2(!error, error ? qPrintable(error->message) : "");
-        QCOMPARE(readFile(paths::archive()), expected);
+        QVERIFY(!QFileInfo(destination).isSymLink());
+        QCOMPARE(readFile(destination), expected);
+        // Only the destination changed: a link's target is as it was.
+        disk.remove(destination);
+        auto after = snapshot();
+        after.remove(destination);
+        QCOMPARE(after, disk);
         return;
     }
     QVERIFY(error);
-    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile salvare \"spartiti/archivio.js\""))
-                 && error->message.contains(reason),
+    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile ")) && error->message.contains(failure),
              qPrintable(error->message));
     QCOMPARE(snapshot(), disk);
     QCOMPARE(memory(catalogue, 7), before);
@@ -238,9 +271,8 @@ void TestSaveFaults::killedWhileSaving()
         QVERIFY2(saves >= 4, qPrintable(saver.readAllStandardError()));
     }
 
-    bool ok = false;
-    int kills = qEnvironmentVariableIntValue("SPARTITI_KILLS", &ok);
-    if (!ok || kills <= 0)
+    int kills = qEnvironmentVariableIntValue("SPARTITI_KILLS");
+    if (kills <= 0)
         kills = 200;
     int found[2] = {0, 0};
     for (int i = 0; i < kills; ++i) {
