@@ -73,6 +73,8 @@ private slots:
     void newRecordStopsAtCapacity();
     void lock_data();
     void lock();
+    void addedScoresTakeTheirFiles_data();
+    void addedScoresTakeTheirFiles();
 };
 
 // Changes in one visit to a field are one step, a new visit starts another; the search
@@ -316,6 +318,44 @@ void TestDocument::lock()
     } else {
         QCOMPARE(document.holdsLock(), holder != QLatin1String("no folder"));
     }
+}
+
+// Both editors add a score 4; this one's comes after the disk's at the merge, and the
+// page attached here goes with it, never over a file already at the new number, while
+// the track this editor never attached stays with the disk's score.
+void TestDocument::addedScoresTakeTheirFiles_data()
+{
+    QTest::addColumn<bool>("occupied");
+    QTest::newRow("new number free") << false;
+    QTest::newRow("a file at the new number") << true;
+}
+
+void TestDocument::addedScoresTakeTheirFiles()
+{
+    QFETCH(bool, occupied);
+    testsupport::WorkingFolder folder;
+    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+    Editor a, b;
+    a.document.addRecord(4, 3);
+    a.edit(4, Field::Title, QStringLiteral("Di A"));
+    QVERIFY(a.document.save());
+    writeFile(paths::track(4), "base di A");
+    b.document.addRecord(4, 3);
+    b.edit(4, Field::Title, QStringLiteral("Di B"));
+    b.document.beginAttach(4);
+    writeFile(paths::leftPage(4), "pagina di B");
+    b.document.endAttach(4);
+    if (occupied)
+        writeFile(paths::leftPage(5), "già qui");
+    b.notifier.choices = {0};
+    QVERIFY(b.document.save());
+    QCOMPARE(onDisk().mid(3), QStringList({"Di A|", "Di B|"}));
+    QCOMPARE(readFile(paths::track(4)), QByteArray("base di A"));
+    QVERIFY(!QFile::exists(paths::track(5)));
+    QCOMPARE(readFile(paths::leftPage(occupied ? 4 : 5)), QByteArray("pagina di B"));
+    const QString told = b.notifier.informed.last();
+    QVERIFY2(told.contains(QStringLiteral("4 → 5")), qPrintable(told));
+    QCOMPARE(told.contains(QStringLiteral("esiste già un file con quel nome")), occupied);
 }
 
 QTEST_GUILESS_MAIN(TestDocument)
