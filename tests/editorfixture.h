@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <memory>
@@ -40,6 +41,11 @@ struct EditorFixture
         writeFile(spartiti::paths::archive(), archive);
         form = std::make_unique<spartiti::Form1>(document, notifier);
     }
+    // On an archive of `records` numbered records ("Titolo k", "Autore k").
+    explicit EditorFixture(int records)
+        : EditorFixture(archiveBytes(numberedRecords(records)))
+    {
+    }
     ~EditorFixture() { form->hide(); }
 
     bool load()
@@ -56,6 +62,12 @@ struct EditorFixture
     void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
     void moveTo(int v) { selector()->setValue(v); }
     bool shows(const char *box) { return !get<QLabel>(box)->pixmap().isNull(); }
+    QUndoStack *history() { return form->history(); }
+    // The number, title and author on show, as "12|Titolo 12|Autore 12".
+    QString record()
+    {
+        return QStringList{field("Text1")->text(), field("Text2")->text(), field("Text3")->text()}.join('|');
+    }
     // Types into a field as a user does, after giving it the focus.
     void type(const char *name, const QString &text)
     {
