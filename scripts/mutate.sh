@@ -28,7 +28,8 @@ restore() {
         planted=""
     fi
 }
-trap restore EXIT INT TERM
+trap restore EXIT
+trap 'restore; exit 130' INT TERM
 
 # Replaces the one occurrence of ORIGINAL in FILE; fails when it is not there once.
 plant() {
@@ -68,7 +69,7 @@ while IFS=$'\t' read -r name file original replacement; do
         verdict="SURVIVED  $name ($file)"
     else
         # The tests that caught it, as ctest names them in its summary.
-        by=$(grep -oE '^ *[0-9]+ - [A-Za-z0-9_]+' "$BUILD/mutate-test.log" | awk '{print $3}' | paste -sd ' ')
+        by=$(grep -oE '^[[:space:]]*[0-9]+ - [A-Za-z0-9_]+' "$BUILD/mutate-test.log" | awk '{print $3}' | paste -sd ' ' || true)
         verdict="KILLED    $name${by:+ (by $by)}"
     fi
     restore
