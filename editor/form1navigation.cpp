@@ -65,8 +65,9 @@ void Form1::buildNavigation()
     connect(m_searchField, &QLineEdit::textEdited, this, &Form1::searchEdited);
     connect(m_completer, qOverload<const QModelIndex &>(&QCompleter::activated), this, &Form1::searchChosen);
     connect(m_searchField, &QLineEdit::returnPressed, this, [this] {
-        if (m_matches->rowCount() > 0)
-            showRecord(m_matches->item(0)->data(NumberRole).toInt());
+        // The first match; "Nessuno spartito trovato" holds no number and goes nowhere.
+        if (const int number = m_matches->rowCount() > 0 ? m_matches->item(0)->data(NumberRole).toInt() : 0)
+            showRecord(number);
     });
 
     QMenu *vai = menuBar()->addMenu(QStringLiteral("&Vai"));
