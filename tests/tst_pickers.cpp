@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QSemaphore>
+#include <QTreeView>
 
 #include <sys/stat.h>
 
@@ -122,7 +123,7 @@ void TestPickers::previewThenOk()
     QCOMPARE(picker->isVisible(), !warning.isEmpty());
     QCOMPARE(f.notifier.informed, warning.isEmpty() ? QStringList{success} : QStringList());
     QCOMPARE(f.notifier.warned.size(), warning.isEmpty() ? 0 : 1);
-    QVERIFY2(f.notifier.warned.value(0).startsWith(warning), qPrintable(f.notifier.warned.value(0)));
+    QVERIFY2(warning.isEmpty() || f.notifier.warned.value(0).startsWith(warning), qPrintable(f.notifier.warned.value(0)));
 }
 
 // A picker names the score "Ok" writes (the right one in its heading, the left one in
@@ -134,7 +135,7 @@ void TestPickers::followsTheScoreKeepsItsChoiceUntilClosed()
     PagePicker *left = f.openPicker(true);
     QCOMPARE(label(right, "Label2"), QStringLiteral("5"));
     QCOMPARE(label(left, "scoreNumberLabel"), QStringLiteral("Spartito 5"));
-    f.choose(right, QStringLiteral("scelto.jpg"));
+    f.choose(right.data(), QStringLiteral("scelto.jpg"));
     const QString chosen = right->chosenPath();
     QVERIFY(!chosen.isEmpty());
     click(right, "Command1");

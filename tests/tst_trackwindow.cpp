@@ -114,7 +114,7 @@ void TestTrackWindow::categoryClick()
     QCOMPARE(f.notifier.asked,
              asked ? QStringList{"Il file scelto non sembra un file MP3. Allegarlo comunque?"} : QStringList());
     QCOMPARE(f.notifier.warned.size(), warning.isEmpty() ? 0 : 1);
-    QVERIFY2(f.notifier.warned.value(0).startsWith(warning), qPrintable(f.notifier.warned.value(0)));
+    QVERIFY2(warning.isEmpty() || f.notifier.warned.value(0).startsWith(warning), qPrintable(f.notifier.warned.value(0)));
     QCOMPARE(window->isVisible(), !attaches);
 }
 
@@ -125,7 +125,7 @@ void TestTrackWindow::hideKeepsCaptionsCloseRereadsTheList()
 {
     Tracks f;
     QPointer<TrackWindow> first = f.openTrackWindow();
-    f.choose(first, QStringLiteral("testo.txt"));
+    f.choose(first.data(), QStringLiteral("testo.txt"));
     click(first, "Command1");
     writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Rotto", 32).replace("];\r\n", ""));
     QCOMPARE(f.openTrackWindow(), first.data());
