@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers for the window tests: the attachment windows of one editor state on a
-// temporary data folder, choosing a file in a FolderBrowser the way a user does, and the
-// windows left open.
+// temporary data folder, and choosing a file in a FolderBrowser the way a user does.
 
 #include "attachmentwindows.h"
 #include "attachrunner.h"
@@ -23,25 +22,6 @@
 
 namespace browsertesting {
 
-// The working folder, the editor's state at `current` and the windows it opens; the
-// chosen files live in `pick/`.
-struct AttachFixture
-{
-    testsupport::WorkingFolder folder;
-    spartiti::Module1 state;
-    testsupport::RecordingNotifier notifier;
-    spartiti::CatalogueDocument document{state, notifier};
-    spartiti::AttachmentWindows windows{document, notifier};
-    QSignalSpy attached{&windows, &spartiti::AttachmentWindows::attached};
-
-    explicit AttachFixture(int current = 0)
-    {
-        QDir().mkpath(QStringLiteral("pick/sub"));
-        state.setCurrentNumber(current);
-    }
-    static QString pickFolder() { return QDir::current().absoluteFilePath(QStringLiteral("pick")); }
-};
-
 inline QString label(QWidget *window, const char *name)
 {
     auto *widget = window->findChild<QLabel *>(QLatin1String(name));
@@ -61,15 +41,6 @@ inline void click(QWidget *window, const char *button)
     click(window->findChild<QPushButton *>(QLatin1String(button)));
 }
 
-inline QStringList visibleTopLevels()
-{
-    QStringList names;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->isVisible())
-            names.append(widget->objectName());
-    return names;
-}
-
 // Opens `folder` in Dir1 and waits until File1 lists all its files; returns the row
 // of `name`.
 inline QModelIndex waitForFile(spartiti::FolderBrowser *browser, const QString &folder,
@@ -78,11 +49,10 @@ inline QModelIndex waitForFile(spartiti::FolderBrowser *browser, const QString &
     browser->openFolder(folder);
     const QString path = QDir(folder).absoluteFilePath(name);
     QFileSystemModel *model = browser->fileModel();
-    QListView *view = browser->fileList();
     const int files = int(QDir(folder).entryList(QDir::Files).size());
     [&] {
         QTRY_COMPARE(model->rowCount(model->index(QDir(folder).absolutePath())), files);
-        QTRY_VERIFY2(view->visualRect(model->index(path)).isValid(), qPrintable(path));
+        QTRY_VERIFY2(browser->fileList()->visualRect(model->index(path)).isValid(), qPrintable(path));
     }();
     return model->index(path);
 }
@@ -95,5 +65,37 @@ inline void clickFile(spartiti::FolderBrowser *browser, const QString &folder, c
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
+
+// The working folder, the editor's state at `current` and the windows it opens; the
+// chosen files live in `pick/`.
+struct AttachFixture
+{
+    testsupport::WorkingFolder folder;
+    spartiti::Module1 state;
+    testsupport::RecordingNotifier notifier;
+    spartiti::CatalogueDocument document{state, notifier};
+    spartiti::AttachmentWindows windows{document, notifier};
+    QSignalSpy attached{&windows, &spartiti::AttachmentWindows::attached};
+
+    explicit AttachFixture(int current)
+    {
+        QDir().mkpath(QStringLiteral("pick/sub"));
+        state.setCurrentNumber(current);
+    }
+    static QString pickFolder() { return QDir::current().absoluteFilePath(QStringLiteral("pick")); }
+    // What the editor's buttons for the pages and the track open.
+    spartiti::PagePicker *openPicker(bool left)
+    {
+        left ? windows.openLeftPicker() : windows.openRightPicker();
+        return left ? windows.leftPicker() : windows.rightPicker();
+    }
+    spartiti::TrackWindow *openTrackWindow()
+    {
+        windows.openTrackWindow();
+        return windows.trackWindow();
+    }
+    template<typename Window>
+    void choose(Window *window, const QString &name) { clickFile(window->browser(), pickFolder(), name); }
+};
 
 } // namespace browsertesting
