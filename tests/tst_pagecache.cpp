@@ -20,7 +20,6 @@ QByteArray jpegBytes(const QImage &image, const char *format = "JPEG")
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format, 90);
     return bytes;
 }
@@ -60,17 +59,6 @@ QByteArray declaringSize(int width, int height)
     return jpeg;
 }
 
-// A thumbnail as another program would leave it: red, with the given keys.
-void writeThumbnail(const QString &path, const QByteArray &uri, qint64 mtime, qint64 size)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QImage thumbnail = plainPage(365, 512, Qt::red).convertToFormat(QImage::Format_ARGB32);
-    thumbnail.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(uri));
-    thumbnail.setText(QStringLiteral("Thumb::MTime"), QString::number(mtime));
-    thumbnail.setText(QStringLiteral("Thumb::Size"), QString::number(size));
-    QVERIFY(thumbnail.save(path, "PNG"));
-}
-
 void setModified(const QString &path, const QDateTime &time)
 {
     QFile file(path);
@@ -80,24 +68,18 @@ void setModified(const QString &path, const QDateTime &time)
 constexpr QFile::Permissions OthersAndGroup = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
     | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
+// 'r'ed, 'b'lue, or '?' for anything else.
 char colourAt(const QImage &image, int x, int y)
 {
     const QRgb p = image.pixel(x, y);
-    if (qRed(p) > 150 && qBlue(p) < 100)
-        return 'r';
-    if (qBlue(p) > 150 && qRed(p) < 100)
-        return 'b';
-    return '?';
+    return qRed(p) > 150 && qBlue(p) < 100 ? 'r' : qBlue(p) > 150 && qRed(p) < 100 ? 'b' : '?';
 }
 
 // The colour in the middle of what a box shows: 'w'hite, 'k' black, or '-' for nothing.
 char boxColour(QLabel *box)
 {
-    const QPixmap pixmap = box->pixmap();
-    if (pixmap.isNull())
-        return '-';
-    const QRgb p = pixmap.toImage().pixel(pixmap.width() / 2, pixmap.height() / 2);
-    return qGray(p) > 128 ? 'w' : 'k';
+    const QImage shown = box->pixmap().toImage();
+    return shown.isNull() ? '-' : qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) > 128 ? 'w' : 'k';
 }
 
 void waitUntilIdle(PageCache *cache)
@@ -111,20 +93,9 @@ void waitUntilIdle(PageCache *cache)
 struct Editor : testsupport::EditorFixture
 {
     Editor() : EditorFixture(testsupport::archiveBytes(testsupport::numberedRecords(12))) {}
-    void start()
-    {
-        QVERIFY(load());
-        waitUntilIdle(cache());
-    }
     PageCache *cache() { return form->findChild<PageCache *>(); }
     QString shown() { return QString(boxColour(get<QLabel>("Image1"))) + boxColour(get<QLabel>("Image2")); }
 };
-
-void writePages(int number, QColor colour, int side = 400)
-{
-    writeFile(paths::leftPage(number), jpegBytes(plainPage(side, side * 7 / 5, colour)));
-    writeFile(paths::rightPage(number), jpegBytes(plainPage(side, side * 7 / 5, colour)));
-}
 
 } // namespace
 
@@ -136,17 +107,12 @@ private slots:
     void cleanup() { testsupport::verifyNoWindowOpen(); }
     void decodesByContent_data();
     void decodesByContent();
-    void replacedFileShowsAnew();
-    void latePageOfRecordLeftIsNotShown_data();
-    void latePageOfRecordLeftIsNotShown();
-    void neighboursAreReadyAhead();
+    void editorShowsPages();
     void readAheadFollowsTheDirection_data();
     void readAheadFollowsTheDirection();
     void staysWithinBudget();
-    void undecodableFileIsRemembered();
     void thumbnails_data();
     void thumbnails();
-    void failedPageIsNotRetried();
 };
 
 void TestPageCache::decodesByContent_data()
@@ -185,68 +151,6 @@ void TestPageCache::decodesByContent()
         return;
     QCOMPARE(page.size(), Box);
     QCOMPARE(QString(colourAt(page, 30, 60)) + colourAt(page, 170, 60) + colourAt(page, 30, 300), corners);
-}
-
-void TestPageCache::replacedFileShowsAnew()
-{
-    Editor e;
-    writePages(1, Qt::black);
-    e.start();
-    e.moveTo(1);
-    QTRY_COMPARE(e.shown(), QStringLiteral("kk"));
-    e.moveTo(2);
-    // Another size too: a rewrite within the file system's clock tick keeps the time.
-    writeFile(paths::rightPage(1), jpegBytes(plainPage(300, 420, Qt::white)));
-    e.moveTo(1);
-    QTRY_COMPARE(e.shown(), QStringLiteral("kw"));
-    waitUntilIdle(e.cache());
-    QCOMPARE(e.shown(), QStringLiteral("kw"));
-}
-
-void TestPageCache::latePageOfRecordLeftIsNotShown_data()
-{
-    QTest::addColumn<bool>("nextHasPages");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("to a record without pages") << false << "--";
-    QTest::newRow("to a record with other pages") << true << "ww";
-}
-
-void TestPageCache::latePageOfRecordLeftIsNotShown()
-{
-    QFETCH(bool, nextHasPages);
-    Editor e;
-    writePages(2, Qt::black, 1200);
-    if (nextHasPages)
-        writePages(3, Qt::white);
-    e.start();
-
-    // Record 2 is far from the last record, where the editor opens: nothing of it is
-    // decoded yet, and its pages can only arrive after the selector has moved on.
-    e.moveTo(2);
-    QCOMPARE(e.shown(), QStringLiteral("--"));
-    e.moveTo(3);
-    waitUntilIdle(e.cache());
-    QTEST(e.shown(), "expected");
-
-    // The late pages were kept: record 2 shows at once when it comes back.
-    e.moveTo(2);
-    QCOMPARE(e.shown(), QStringLiteral("kk"));
-}
-
-void TestPageCache::neighboursAreReadyAhead()
-{
-    Editor e;
-    for (int n = 1; n <= 12; ++n)
-        writePages(n, n % 2 ? Qt::black : Qt::white);
-    e.start();
-    e.moveTo(5);
-    QTRY_COMPARE(e.shown(), QStringLiteral("kk"));
-    // Moving one record either way finds its pages decoded already.
-    for (const auto &[number, expected] : {std::pair{6, "ww"}, {5, "kk"}, {4, "ww"}}) {
-        waitUntilIdle(e.cache());
-        e.moveTo(number);
-        QCOMPARE(e.shown(), QLatin1String(expected));
-    }
 }
 
 void TestPageCache::readAheadFollowsTheDirection_data()
@@ -294,32 +198,66 @@ void TestPageCache::staysWithinBudget()
     QCOMPARE(std::count_if(keys.cbegin(), keys.cend(), [&](const PageKey &key) { return cache.find(key).has_value(); }), 3);
 }
 
-// The box says what is wrong, without a message; the verdict is kept in memory and as a
-// failure in the thumbnail folder, the good page beside it as a thumbnail.
-void TestPageCache::undecodableFileIsRemembered()
+// A page arriving for a record already left is never shown; one decoded ahead shows at
+// once. A page that cannot be decoded shows what is wrong in its box, without a message;
+// the verdict is kept in memory and as a failure in the thumbnail folder, the good page
+// beside it as a thumbnail.
+void TestPageCache::editorShowsPages()
 {
     Editor e;
+    // Black pages on odd records, white on even ones but 3, which has none; record 2's
+    // are large, so slow to decode.
+    for (const int n : {2, 4, 5, 6, 7, 8, 9, 10, 11, 12}) {
+        const int side = n == 2 ? 1200 : 400;
+        for (const QString &page : {paths::leftPage(n), paths::rightPage(n)})
+            writeFile(page, jpegBytes(plainPage(side, side * 7 / 5, n % 2 ? Qt::black : Qt::white)));
+    }
     writeFile(paths::leftPage(4), "not a picture");
-    writeFile(paths::rightPage(4), jpegBytes(plainPage(400, 560, Qt::white)));
-    e.start();
-    e.moveTo(4);
-    QTRY_COMPARE(e.shown(), QStringLiteral("-w"));
+    QVERIFY(e.load());
+    waitUntilIdle(e.cache());
+
+    // Record 2 is far from the last record, where the editor opens: nothing of it is
+    // decoded yet, and its pages can only arrive after the selector has moved on.
+    e.moveTo(2);
+    QCOMPARE(e.shown(), QStringLiteral("--"));
+    e.moveTo(3);
+    waitUntilIdle(e.cache());
+    QCOMPARE(e.shown(), QStringLiteral("--"));
+    // The late pages were kept: record 2 shows at once when it comes back.
+    e.moveTo(2);
+    QCOMPARE(e.shown(), QStringLiteral("ww"));
+
+    e.moveTo(5);
+    QTRY_COMPARE(e.shown(), QStringLiteral("kk"));
+    // Moving one record either way finds its pages decoded already.
+    for (const auto &[number, expected] : {std::pair{6, "ww"}, {5, "kk"}, {4, "-w"}}) {
+        waitUntilIdle(e.cache());
+        e.moveTo(number);
+        QCOMPARE(e.shown(), QLatin1String(expected));
+    }
     waitUntilIdle(e.cache());
     QCOMPARE(e.shown(), QStringLiteral("-w"));
     QCOMPARE(e.get<QLabel>("Image1")->text(), QStringLiteral("Non è un'immagine"));
     const std::optional<PageImage> remembered = e.cache()->find(PageCache::keyFor(paths::leftPage(4)));
     QVERIFY(remembered.has_value() && remembered->picture.isNull());
     QCOMPARE(e.notifier.count(), 0);
-
     const ThumbnailStore store;
     QVERIFY(store.hasFailed(ThumbnailStore::originalOf(paths::leftPage(4))));
     QVERIFY(!store.find(ThumbnailStore::originalOf(paths::rightPage(4)), ThumbnailStore::sizeFor(Box)).isNull());
+
+    // A replaced file shows anew, although its decoded picture is still in memory.
+    // Another size too: a rewrite within the file system's clock tick keeps the time.
+    writeFile(paths::rightPage(5), jpegBytes(plainPage(300, 420, Qt::white)));
+    e.moveTo(5);
+    QTRY_COMPARE(e.shown(), QStringLiteral("kw"));
+    waitUntilIdle(e.cache());
+    QCOMPARE(e.shown(), QStringLiteral("kw"));
 }
 
 void TestPageCache::thumbnails_data()
 {
     QTest::addColumn<QString>("before");   // what the thumbnail folder holds
-    QTest::addColumn<char>("shown");       // 'r' from the red thumbnail, 'b' from the file
+    QTest::addColumn<char>("shown");       // 'r' from the red thumbnail, 'b' from the file, '-' none
     QTest::addColumn<bool>("written");
     QTest::newRow("nothing") << "nothing" << 'b' << true;
     QTest::newRow("another program's thumbnail") << "valid" << 'r' << false;
@@ -327,6 +265,7 @@ void TestPageCache::thumbnails_data()
     QTest::newRow("size differs") << "size" << 'b' << true;
     QTest::newRow("another file's thumbnail") << "foreign" << 'b' << true;
     QTest::newRow("cache folder not writable") << "unwritable" << 'b' << false;
+    QTest::newRow("a failure, file repaired since") << "failed" << '-' << false;
 }
 
 void TestPageCache::thumbnails()
@@ -335,39 +274,52 @@ void TestPageCache::thumbnails()
     QFETCH(char, shown);
     QFETCH(bool, written);
     testsupport::WorkingFolder folder;
-    const QString root = folder.path() + QStringLiteral("/cache/thumbnails");
+    const QString root = folder.path() + QStringLiteral("/thumbnails");
     const QString path = folder.path() + QStringLiteral("/pagina è 1.jpg");
-    writeFile(path, jpegBytes(plainPage(600, 840, Qt::blue)));
-    setModified(path, QDateTime::currentDateTime().addSecs(-100));
+    const QByteArray jpeg = jpegBytes(plainPage(600, 840, Qt::blue));
+    writeFile(path, before == QLatin1String("failed") ? QByteArray("xx") + jpeg.mid(2) : jpeg);
+    const QDateTime time = QDateTime::currentDateTime().addSecs(-100);
+    setModified(path, time);
     ThumbnailStore::Original original = ThumbnailStore::originalOf(path);
     ThumbnailStore store(root);
     const QString thumbnail = store.pathFor(original, 512);
-    if (before == QLatin1String("valid") || before == QLatin1String("stale"))
-        writeThumbnail(thumbnail, original.uri, original.mtime, original.size);
+    if (QStringList{"valid", "stale", "size", "foreign"}.contains(before)) {
+        // A thumbnail as another program would leave it: red, with its keys.
+        QImage red = plainPage(365, 512, Qt::red).convertToFormat(QImage::Format_ARGB32);
+        red.setText(QStringLiteral("Thumb::URI"),
+                    before == QLatin1String("foreign") ? "file:///elsewhere.jpg" : QString::fromUtf8(original.uri));
+        red.setText(QStringLiteral("Thumb::MTime"), QString::number(original.mtime));
+        red.setText(QStringLiteral("Thumb::Size"), QString::number(original.size + (before == QLatin1String("size"))));
+        QVERIFY(QDir().mkpath(QFileInfo(thumbnail).path()) && red.save(thumbnail, "PNG"));
+    }
     if (before == QLatin1String("stale"))
-        setModified(path, QDateTime::currentDateTime().addSecs(-50));
-    if (before == QLatin1String("size"))
-        writeThumbnail(thumbnail, original.uri, original.mtime, original.size + 1);
-    if (before == QLatin1String("foreign"))
-        writeThumbnail(thumbnail, "file:///elsewhere.jpg", original.mtime, original.size);
-    if (before == QLatin1String("unwritable")) {
-        QDir().mkpath(folder.path() + QStringLiteral("/cache"));
+        setModified(path, time.addSecs(50));
+    if (before == QLatin1String("unwritable"))
         writeFile(root, "a file where the folder should be");
+    if (before == QLatin1String("failed")) {
+        // A file this program could not decode is not decoded again while it stays the
+        // same, even when what made it undecodable would no longer stop the decoder.
+        keepThumbnail(store, loadPage(path, Box, store));
+        QVERIFY(store.failurePathFor(original).contains(QStringLiteral("/thumbnails/fail/spartiti-")));
+        QVERIFY(store.hasFailed(original));
+        writeFile(path, jpeg);
+        setModified(path, time);
     }
     original = ThumbnailStore::originalOf(path);
 
     const PageImage page = loadPage(path, Box, store);
-    QVERIFY(page.isPicture());
-    QCOMPARE(colourAt(page.picture, 100, 176), shown);
+    QCOMPARE(page.isPicture() ? colourAt(page.picture, 100, 176) : '-', shown);
     keepThumbnail(store, page);
     const QImage kept = store.find(original, 512);
     QCOMPARE(!kept.isNull(), written || before == QLatin1String("valid"));
+    // Touched since, any file is decoded again, even one that failed before.
+    setModified(path, time.addSecs(10));
+    QVERIFY(loadPage(path, Box, store).isPicture());
     if (!written)
         return;
     QCOMPARE(kept.size(), QSize(365, 512));
     QCOMPARE(colourAt(kept, 180, 250), 'b');
-    QCOMPARE(kept.text(QStringLiteral("Thumb::URI")).toUtf8(), original.uri);
-    QCOMPARE(kept.text(QStringLiteral("Thumb::MTime")), QString::number(original.mtime));
+    // Being found shows it carries this file's address and time; the size readers may skip.
     QCOMPARE(kept.text(QStringLiteral("Thumb::Size")), QString::number(original.size));
     QCOMPARE(QFileInfo(thumbnail).permissions() & OthersAndGroup, QFile::Permissions());
     QCOMPARE(QDir(QFileInfo(thumbnail).path()).entryList(QDir::Files), QStringList{QFileInfo(thumbnail).fileName()});
@@ -377,37 +329,10 @@ void TestPageCache::thumbnails()
     QCOMPARE(ThumbnailStore::fileNameFor("file:///home/jens/photos/me.png"),
              QStringLiteral("c6ee772d9e49320e97ec29a7eb5b1697.png"));
     QVERIFY(original.uri.endsWith("/pagina%20%C3%A8%201.jpg"));
-    QCOMPARE(ThumbnailStore::sizeFor(Box), 512);
     QCOMPARE(ThumbnailStore::sizeFor(Box * 2), 1024);
     QCOMPARE(QFileInfo(thumbnail).path(), root + QStringLiteral("/x-large"));
     QCOMPARE(QFileInfo(root).permissions() & OthersAndGroup, QFile::Permissions());
     QCOMPARE(QFileInfo(root + QStringLiteral("/x-large")).permissions() & OthersAndGroup, QFile::Permissions());
-}
-
-// A file this program could not decode is not decoded again while it stays the same,
-// even when what makes it undecodable would no longer stop the decoder.
-void TestPageCache::failedPageIsNotRetried()
-{
-    testsupport::WorkingFolder folder;
-    ThumbnailStore store(folder.path() + QStringLiteral("/thumbnails"));
-    const QString path = paths::leftPage(1);
-    const QByteArray jpeg = jpegBytes(plainPage(200, 280, Qt::blue));
-    writeFile(path, QByteArray("xx") + jpeg.mid(2));
-    const QDateTime time = QDateTime::currentDateTime().addSecs(-100);
-    setModified(path, time);
-
-    PageImage page = loadPage(path, Box, store);
-    QCOMPARE(page.problem, QStringLiteral("Non è un'immagine"));
-    keepThumbnail(store, page);
-    const auto original = ThumbnailStore::originalOf(path);
-    QVERIFY(store.failurePathFor(original).contains(QStringLiteral("/thumbnails/fail/spartiti-")));
-    QVERIFY(store.hasFailed(original));
-
-    writeFile(path, jpeg);
-    setModified(path, time);
-    QVERIFY(!loadPage(path, Box, store).isPicture());
-    setModified(path, time.addSecs(10));
-    QVERIFY(loadPage(path, Box, store).isPicture());
 }
 
 QTEST_MAIN(TestPageCache)
