@@ -10,9 +10,9 @@
 #include "testsupport.h"
 
 #include <QLockFile>
-#include <QProcess>
 #include <QUndoStack>
 
+#include <cstdio>
 #include <optional>
 
 using namespace spartiti;
@@ -33,6 +33,7 @@ struct Editor
 
     Editor() { QVERIFY(!document.load()); }
     void edit(int number, Field field, const QString &text) { document.setField(number, field, text, ++visit); }
+    void add(int n, const QString &title) { document.addRecord(n, n - 1); edit(n, Field::Title, title); }
 };
 
 // "title|author" of every record in the archive on disk.
@@ -61,16 +62,13 @@ private slots:
         m_folder.emplace();
         writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     }
-    void cleanup() { m_folder.reset(); }
-    void undoStepsAndSearchFollowEdits();
+    void undoStepsSearchAndBackupsFollowEdits();
     void twoEditorsOnOneArchive_data();
     void twoEditorsOnOneArchive();
     void archiveChangedByAnotherProgram_data();
     void archiveChangedByAnotherProgram();
     void restoreReplacesTheWholeCatalogue_data();
     void restoreReplacesTheWholeCatalogue();
-    void backupsKeepOnlyRealHistory();
-    void newRecordStopsAtCapacity();
     void lock_data();
     void lock();
     void addedScoresTakeTheirFiles_data();
@@ -78,8 +76,8 @@ private slots:
 };
 
 // Changes in one visit to a field are one step, a new visit starts another; the search
-// finds what the fields hold now, never their old text.
-void TestDocument::undoStepsAndSearchFollowEdits()
+// finds what the fields hold now, never their old text. Backups keep only real history.
+void TestDocument::undoStepsSearchAndBackupsFollowEdits()
 {
     Editor a;
     ScoreSearch &search = a.document.search();
@@ -89,64 +87,65 @@ void TestDocument::undoStepsAndSearchFollowEdits()
     a.document.setField(2, Field::Title, QStringLiteral("Mozart!"), 2);
     QCOMPARE(a.document.history()->count(), 2);
     QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{});
-    QCOMPARE(search.find(QStringLiteral("mozart")), QList<int>{2});
     a.document.history()->undo();
-    QCOMPARE(a.state.catalogue.title(2), QStringLiteral("Mozart"));
     a.document.history()->undo();
     QCOMPARE(search.find(QStringLiteral("titolo 2")), QList<int>{2});
     QVERIFY(!a.document.isModified());
+
+    QVERIFY(a.document.save() && a.document.save() && a.document.save());
+    QCOMPARE(backups::list(paths::archive()).size(), 1);   // saves without an edit add nothing
+    // A save that fails after keeping a backup takes that backup back.
+    a.document.setField(1, Field::Title, QStringLiteral("modificato"), 3);
+    QVERIFY(QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner));
+    QVERIFY(!a.document.save());
+    QCOMPARE(a.notifier.warned.size(), 1);
+    QCOMPARE(backups::list(paths::archive()).size(), 1);
+    QVERIFY(a.document.isModified());
 }
 
 void TestDocument::twoEditorsOnOneArchive_data()
 {
-    // A sets score 2's title and saves first; B sets its title too, or its author.
-    QTest::addColumn<bool>("conflict");
+    // A sets score 2's title and saves first; B sets its title too, a conflict, or its author.
     QTest::addColumn<QList<int>>("answers");   // 0 merge, 1 overwrite, 2 cancel; then 0 mine, 1 the disk's, 2 cancel
     QTest::addColumn<QString>("secondScore");  // score 2 on disk at the end
-    QTest::newRow("merge: both edits kept") << false << QList<int>{0} << "Da A|Autore B";
-    QTest::newRow("conflict: keep mine") << true << QList<int>{0, 0} << "Da B|Autore 2";
-    QTest::newRow("conflict: keep the disk's") << true << QList<int>{0, 1} << "Da A|Autore 2";
-    QTest::newRow("conflict: cancel") << true << QList<int>{0, 2} << "Da A|Autore 2";
-    QTest::newRow("overwrite") << false << QList<int>{1} << "Titolo 2|Autore B";
-    QTest::newRow("cancel") << false << QList<int>{2} << "Da A|Autore 2";
+    QTest::newRow("merge: both edits kept") << QList<int>{0} << "Da A|Autore B";
+    QTest::newRow("conflict: keep mine") << QList<int>{0, 0} << "Da B|Autore 2";
+    QTest::newRow("conflict: keep the disk's") << QList<int>{0, 1} << "Da A|Autore 2";
+    QTest::newRow("conflict: cancel") << QList<int>{0, 2} << "Da A|Autore 2";
+    QTest::newRow("overwrite") << QList<int>{1} << "Titolo 2|Autore B";
+    QTest::newRow("cancel") << QList<int>{2} << "Da A|Autore 2";
 }
 
 void TestDocument::twoEditorsOnOneArchive()
 {
-    QFETCH(bool, conflict);
     QFETCH(QList<int>, answers);
     QFETCH(QString, secondScore);
+    const bool conflict = answers.size() > 1;
     const bool saved = answers.last() != 2;
     Editor a, b;
     a.edit(2, Field::Title, QStringLiteral("Da A"));
-    if (conflict)
-        b.edit(2, Field::Title, QStringLiteral("Da B"));
-    else
-        b.edit(2, Field::Author, QStringLiteral("Autore B"));
+    b.edit(2, conflict ? Field::Title : Field::Author, conflict ? QStringLiteral("Da B") : QStringLiteral("Autore B"));
     b.edit(3, Field::Title, QStringLiteral("Da B, il 3"));   // the last score on disk
-    b.document.addRecord(4, 3);
-    b.edit(4, Field::Title, QStringLiteral("Nuovo di B"));
+    b.add(4, QStringLiteral("Nuovo di B"));
     QVERIFY(a.document.save());
     QVERIFY(a.notifier.asked.isEmpty());
     const QByteArray afterA = readFile(paths::archive());
     const int backupsBefore = int(backups::list(paths::archive()).size());
-
     b.notifier.choices = answers;
     QCOMPARE(b.document.save(), saved);
     QVERIFY(b.notifier.choices.isEmpty());
     QVERIFY(b.notifier.asked.first().contains(QStringLiteral("Unisci")));
-    if (answers.size() > 1)
+    if (conflict)
         QVERIFY2(b.notifier.asked[1].contains(QStringLiteral("Spartito 2, titolo: qui «Da B», sul disco «Da A»")),
                  qPrintable(b.notifier.asked[1]));
     QCOMPARE(onDisk().value(1), secondScore);
+    QCOMPARE(b.document.isModified(), !saved);
     if (!saved) {
         QCOMPARE(readFile(paths::archive()), afterA);
         QCOMPARE(backups::list(paths::archive()).size(), backupsBefore);
-        QVERIFY(b.document.isModified());
         return;
     }
     QCOMPARE(onDisk().mid(2), QStringList({"Da B, il 3|Autore 3", "Nuovo di B|"}));
-    QVERIFY(!b.document.isModified());
     QCOMPARE(b.state.catalogue.title(2), secondScore.section(QLatin1Char('|'), 0, 0));
     if (answers.first() == 1) {
         // The other editor's version is kept, and the confirmation names where.
@@ -171,27 +170,21 @@ void TestDocument::archiveChangedByAnotherProgram()
     Editor e;
     QSignalSpy noticed(&e.document, &CatalogueDocument::changedOnDiskChanged);
     e.edit(1, Field::Title, QStringLiteral("Mio titolo"));
-
     const QByteArray other = archiveBytes(testsupport::numberedRecords(4));
-    if (how == QLatin1String("in place")) {
-        writeFile(paths::archive(), other);
-    } else if (how == QLatin1String("rename")) {
-        writeFile(QStringLiteral("spartiti/nuovo.tmp"), other);
+    if (how == QLatin1String("delete"))
         QVERIFY(QFile::remove(paths::archive()));
-        QVERIFY(QFile::rename(QStringLiteral("spartiti/nuovo.tmp"), paths::archive()));
-    } else {
-        QVERIFY(QFile::remove(paths::archive()));
-    }
+    else   // in place, or written beside it and renamed over it
+        writeFile(how == QLatin1String("rename") ? QStringLiteral("spartiti/nuovo.tmp") : paths::archive(), other);
+    if (how == QLatin1String("rename"))
+        QCOMPARE(std::rename("spartiti/nuovo.tmp", qPrintable(paths::archive())), 0);
     QTRY_VERIFY(e.document.changedOnDisk());
     QCOMPARE(noticed.size(), 1);
     QVERIFY(e.notifier.asked.isEmpty());   // noticed quietly; the question waits for saving
 
     e.notifier.choices = {0};   // merge
     QVERIFY(e.document.save());
-    QStringList expected{"Mio titolo|Autore 1", "Titolo 2|Autore 2", "Titolo 3|Autore 3"};
-    if (how != QLatin1String("delete"))
-        expected.append(QStringLiteral("Titolo 4|Autore 4"));
-    QCOMPARE(onDisk(), expected);
+    const QStringList merged{"Mio titolo|Autore 1", "Titolo 2|Autore 2", "Titolo 3|Autore 3", "Titolo 4|Autore 4"};
+    QCOMPARE(onDisk(), merged.first(how == QLatin1String("delete") ? 3 : 4));
     QVERIFY(!e.document.changedOnDisk());
     // A second change after the save is noticed too: the watch survived the replace.
     writeFile(paths::archive(), other);
@@ -203,6 +196,7 @@ void TestDocument::restoreReplacesTheWholeCatalogue_data()
     QTest::addColumn<int>("records");
     QTest::newRow("a shorter copy") << 1;
     QTest::newRow("a longer copy") << 5;
+    QTest::newRow("a full copy") << int(ScoreCatalogue::MaxArchiveRecords);
 }
 
 void TestDocument::restoreReplacesTheWholeCatalogue()
@@ -216,7 +210,6 @@ void TestDocument::restoreReplacesTheWholeCatalogue()
     e.edit(2, Field::Title, QStringLiteral("non salvato"));
     e.notifier.choice = 0;
     e.notifier.yes = true;
-
     e.document.restoreBackup();
     QCOMPARE(e.state.catalogue.scoreCount(), records);
     QCOMPARE(e.state.catalogue.title(1), QStringLiteral("Dalla copia"));
@@ -226,98 +219,57 @@ void TestDocument::restoreReplacesTheWholeCatalogue()
     // the record that "+" counts next.
     for (int k = records + 1; k <= 3; ++k)
         QVERIFY(e.state.catalogue.title(k).isEmpty() && e.state.catalogue.author(k).isEmpty());
-    QVERIFY(!e.document.addRecord(records + 1, records));
+    // Room for one more past the copy's last, unless the catalogue is full.
+    const bool full = records == ScoreCatalogue::MaxArchiveRecords;
+    QCOMPARE(e.document.addRecord(records + 1, records).has_value(), full);
     QVERIFY(e.document.save());
-    QCOMPARE(onDisk().size(), records + 1);
-    QCOMPARE(onDisk().last(), QStringLiteral("|"));
-}
-
-void TestDocument::backupsKeepOnlyRealHistory()
-{
-    Editor e;
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(e.document.save());
-    QCOMPARE(backups::list(paths::archive()).size(), 1);   // saves without an edit add nothing
-
-    // A save that fails after keeping a backup takes that backup back.
-    e.edit(1, Field::Title, QStringLiteral("modificato"));
-    QVERIFY(QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner));
-    QVERIFY(!e.document.save());
-    QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QCOMPARE(e.notifier.warned.size(), 1);
-    QCOMPARE(backups::list(paths::archive()).size(), 1);
-    QVERIFY(e.document.isModified());
-}
-
-void TestDocument::newRecordStopsAtCapacity()
-{
-    const int full = ScoreCatalogue::MaxArchiveRecords;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(full)));
-    Editor e;
-    const auto error = e.document.addRecord(full + 1, full);
-    QVERIFY(error && error->kind == Error::Kind::TooManyRecords);
-    QCOMPARE(e.state.catalogue.scoreCount(), full);
+    QCOMPARE(onDisk().size(), full ? records : records + 1);
+    QCOMPARE(onDisk().last(), full ? QStringLiteral("Titolo %1|Autore %1").arg(records) : QStringLiteral("|"));
 }
 
 void TestDocument::lock_data()
 {
     QTest::addColumn<QString>("holder");
-    QTest::addColumn<bool>("asked");
-    QTest::newRow("free") << "" << false;
-    QTest::newRow("held by a running editor") << "live" << true;
-    QTest::newRow("left by a killed editor") << "dead" << false;
-    QTest::newRow("no lock can be made") << "no folder" << false;
+    QTest::newRow("free") << "";
+    QTest::newRow("held by a running editor") << "live";
+    QTest::newRow("left by a killed editor") << "dead";
+    QTest::newRow("no lock can be made") << "no folder";
 }
 
 void TestDocument::lock()
 {
     QFETCH(QString, holder);
-    QFETCH(bool, asked);
-    const QString lockPath = QStringLiteral("spartiti/.archivio.lock");
-    Module1 otherState;
-    testsupport::RecordingNotifier otherNotifier;
-    CatalogueDocument other(otherState, otherNotifier);
-    if (holder == QLatin1String("live")) {
-        QVERIFY(other.acquireLock());
-    } else if (holder == QLatin1String("dead")) {
-        // A lock as an editor leaves it, but naming a process that has ended.
-        QProcess finished;
-        finished.start(QStringLiteral("true"));
-        QVERIFY(finished.waitForStarted());
-        const qint64 pid = finished.processId();
-        QVERIFY(finished.waitForFinished());
-        QByteArray lockFile;
-        {
-            QLockFile held(lockPath);
-            QVERIFY(held.tryLock(0));
-            lockFile = readFile(lockPath);
-        }
-        writeFile(lockPath, lockFile.replace(0, lockFile.indexOf('\n'), QByteArray::number(pid)));
-    } else if (holder == QLatin1String("no folder")) {
-        QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
-    }
+    const bool asked = holder == QLatin1String("live");   // only a running editor's lock stops this one
+    Editor other, mine;
+    if (holder == QLatin1String("live"))
+        QVERIFY(other.document.acquireLock());
     // Undo files of a killed session: only an editor that holds the lock removes them.
     const QString leftover = QStringLiteral("spartiti/.annulla/2147483647-1/1");
-    if (holder != QLatin1String("no folder")) {
-        QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
-        writeFile(leftover, "kept");
+    QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
+    writeFile(leftover, "kept");
+    if (holder == QLatin1String("dead")) {
+        // A lock as an editor leaves it, but naming a process that cannot exist.
+        const QString lockPath = QStringLiteral("spartiti/.archivio.lock");
+        QLockFile held(lockPath);
+        QVERIFY(held.tryLock(0));
+        QByteArray lockFile = readFile(lockPath);
+        held.unlock();
+        writeFile(lockPath, lockFile.replace(0, lockFile.indexOf('\n'), "2147483647"));
     }
-    Module1 state;
-    testsupport::RecordingNotifier mine;
-    CatalogueDocument document(state, mine);
-    mine.yes = true;   // open anyway, when asked
-    QVERIFY(document.acquireLock());
-    QCOMPARE(mine.asked.size(), int(asked));
-    QCOMPARE(QFileInfo::exists(leftover), asked);
+    if (holder == QLatin1String("no folder"))
+        QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
+    mine.notifier.yes = true;   // open anyway, when asked
+    QVERIFY(mine.document.acquireLock());
+    QCOMPARE(mine.notifier.asked.size(), int(asked));
     QCOMPARE(QFileInfo::exists(QStringLiteral("spartiti/.annulla")), asked);
-    if (asked) {
-        QVERIFY2(mine.asked.first().contains(QStringLiteral("processo %1 su ").arg(QCoreApplication::applicationPid())),
-                 qPrintable(mine.asked.first()));
-        mine.yes = false;
-        QVERIFY(!document.acquireLock());
-    } else {
-        QCOMPARE(document.holdsLock(), holder != QLatin1String("no folder"));
-    }
+    QCOMPARE(mine.document.holdsLock(), !asked && holder != QLatin1String("no folder"));
+    if (!asked)
+        return;
+    const QString question = mine.notifier.asked.first();
+    QVERIFY2(question.contains(QStringLiteral("processo %1 su ").arg(QCoreApplication::applicationPid())),
+             qPrintable(question));
+    mine.notifier.yes = false;
+    QVERIFY(!mine.document.acquireLock());
 }
 
 // Both editors add a score 4; this one's comes after the disk's at the merge, and the
@@ -333,15 +285,11 @@ void TestDocument::addedScoresTakeTheirFiles_data()
 void TestDocument::addedScoresTakeTheirFiles()
 {
     QFETCH(bool, occupied);
-    testsupport::WorkingFolder folder;
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
     Editor a, b;
-    a.document.addRecord(4, 3);
-    a.edit(4, Field::Title, QStringLiteral("Di A"));
+    a.add(4, QStringLiteral("Di A"));
     QVERIFY(a.document.save());
     writeFile(paths::track(4), "base di A");
-    b.document.addRecord(4, 3);
-    b.edit(4, Field::Title, QStringLiteral("Di B"));
+    b.add(4, QStringLiteral("Di B"));
     b.document.beginAttach(4);
     writeFile(paths::leftPage(4), "pagina di B");
     b.document.endAttach(4);
