@@ -47,23 +47,20 @@ void loadAndEdit(ScoreCatalogue &catalogue, int records)
         catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
 }
 
-// What the replaceable sync saw: the bytes of the file it synced and the destination
-// as it was at that moment.
+// What the replaceable sync saw: how often it ran, the bytes of the file it synced and
+// the destination as it was at that moment.
 struct SyncSeen
 {
     int calls = 0;
-    QByteArray synced;
-    QByteArray destinationThen;
+    QByteArray synced, destinationThen;
     QString destination;
-};
-SyncSeen seen;
+} seen;
 
 int recordingSync(int fd)
 {
     ++seen.calls;
     QByteArray bytes(1 << 20, Qt::Uninitialized);
-    const ssize_t got = ::pread(fd, bytes.data(), bytes.size(), 0);
-    seen.synced = bytes.left(got < 0 ? 0 : got);
+    seen.synced = bytes.left(std::max<ssize_t>(::pread(fd, bytes.data(), bytes.size(), 0), 0));
     seen.destinationThen = readFile(seen.destination);
     return ::fsync(fd);
 }
@@ -75,94 +72,49 @@ class TestSaveFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void writeFailingPartway_data();
-    void writeFailingPartway();
-    void changedBeforeWriting_data();
-    void changedBeforeWriting();
-    void syncComesBeforeRename_data();
-    void syncComesBeforeRename();
+    void writeFaults_data();
+    void writeFaults();
     void killedWhileSaving();
 };
 
-void TestSaveFaults::writeFailingPartway_data()
+void TestSaveFaults::writeFaults_data()
 {
-    QTest::addColumn<int>("copySize");   // 0: save the archive; otherwise copy a page this big
-    QTest::addColumn<int>("limit");      // -1: one byte short of the whole file
-    // Saving is one unbuffered write, so one partial write stands for every full disk. A
-    // copy fails in its flush when the file fits its buffer, in its write otherwise.
-    QTest::newRow("save, one byte short") << 0 << -1;
-    QTest::newRow("small page copy, nothing fits") << 1000 << 0;
-    QTest::newRow("large page copy, one byte short") << 200000 << -1;
-}
-
-void TestSaveFaults::writeFailingPartway()
-{
-    QFETCH(int, copySize);
-    QFETCH(int, limit);
-    testsupport::WorkingFolder folder;
-    ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, 40);
-    QByteArray full(copySize, '\xd8');
-    if (copySize == 0)
-        QVERIFY(!encodeArchive(catalogue, full));
-    writeFile(QStringLiteral("scelta.jpg"), full);
-    writeFile(paths::leftPage(4), "vecchia pagina");
-    const QString destination = QDir::cleanPath(copySize ? paths::leftPage(4) : paths::archive());
-    const auto write = [&] {
-        return copySize ? copyFileAtomically(QStringLiteral("scelta.jpg"), destination)
-                        : saveArchive(catalogue, destination);
-    };
-    const auto disk = snapshot();
-    const QStringList before = memory(catalogue, 41);
-
-    std::optional<Error> error;
-    {
-        const faultinjection::FileSizeLimit guard{rlim_t(limit < 0 ? full.size() - 1 : limit)};
-        error = write();
-    }
-    QCOMPARE(snapshot(), disk);   // the old file, and no temporary file left behind
-    QCOMPARE(memory(catalogue, 41), before);
-    QVERIFY(error);
-    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile "))
-                 && error->message.contains(QStringLiteral("\"%1\"").arg(destination))
-                 && error->message.contains(QStringLiteral("supera la dimensione massima")),
-             qPrintable(error->message));
-
-    // Once there is room again the same file is written whole.
-    QVERIFY(!write());
-    QCOMPARE(readFile(destination), full);
-}
-
-void TestSaveFaults::changedBeforeWriting_data()
-{
-    QTest::addColumn<bool>("copy");      // copy scelta.mp3 to track 7, or save the archive
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("into");
+    QTest::addColumn<int>("copySize");      // copy scelta.mp3 this big to track 7; 0: save the archive
+    QTest::addColumn<QString>("path");      // changed behind the program's back...
+    QTest::addColumn<QString>("into");      // ...into this, or the disk full: "no room", "one byte short"
     QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
     const QString archive = paths::archive(), track = paths::track(7), source = QStringLiteral("scelta.mp3");
-    QTest::newRow("archive deleted: written anew") << false << archive << "" << "";
+    // Saving is one unbuffered write, so one partial write stands for every full disk. A
+    // copy fails in its flush when the file fits its buffer, in its write otherwise.
+    const QString tooBig = QStringLiteral("supera la dimensione massima");
+    QTest::newRow("save, one byte short") << 0 << archive << "one byte short" << tooBig;
+    QTest::newRow("small copy, no room") << 1000 << track << "no room" << tooBig;
+    QTest::newRow("large copy, one byte short") << 200000 << track << "one byte short" << tooBig;
+    QTest::newRow("archive deleted: written anew") << 0 << archive << "" << "";
     QTest::newRow("archive replaced by a folder")
-        << false << archive << "folder" << "salvare \"spartiti/archivio.js\": al suo posto c'è una cartella";
+        << 0 << archive << "folder" << "salvare \"spartiti/archivio.js\": al suo posto c'è una cartella";
     QTest::newRow("archive made read-only")
-        << false << archive << "read-only" << "salvare \"spartiti/archivio.js\": il file è di sola lettura";
-    QTest::newRow("archive a link to a folder") << false << archive << "-> ../cartella" << "salvare \"spartiti/archivio.js\"";
-    QTest::newRow("spartiti deleted") << false << "spartiti" << "" << "la cartella \"spartiti\" non esiste";
-    QTest::newRow("spartiti replaced by a file") << false << "spartiti" << "file" << "la cartella \"spartiti\" non esiste";
-    QTest::newRow("spartiti made read-only") << false << "spartiti" << "read-only" << "salvare \"spartiti/archivio.js\"";
-    QTest::newRow("track is a folder") << true << track << "folder" << "\"spartiti/audio/7.mp3\": al suo posto c'è una cartella";
-    QTest::newRow("track a link to a file: the link is replaced") << true << track << "-> ../../bersaglio.mp3" << "";
-    QTest::newRow("track a link to a folder: the link is replaced") << true << track << "-> ../../cartella" << "";
-    QTest::newRow("track a dangling link: the link is replaced") << true << track << "-> ../../manca.mp3" << "";
-    QTest::newRow("source deleted after it was chosen") << true << source << "" << "\"scelta.mp3\": il file non esiste";
-    QTest::newRow("source replaced by a folder") << true << source << "folder" << "\"scelta.mp3\": non è un file";
-    QTest::newRow("source unreadable") << true << source << "unreadable" << "leggere \"scelta.mp3\"";
-    QTest::newRow("audio folder deleted") << true << paths::audioFolder() << "" << "la cartella \"spartiti/audio\" non esiste";
-    QTest::newRow("audio folder read-only") << true << paths::audioFolder() << "read-only" << "\"spartiti/audio/7.mp3\"";
+        << 0 << archive << "read-only" << "salvare \"spartiti/archivio.js\": il file è di sola lettura";
+    QTest::newRow("archive a link to a folder") << 0 << archive << "-> ../cartella" << "salvare \"spartiti/archivio.js\"";
+    QTest::newRow("spartiti deleted") << 0 << "spartiti" << "" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti replaced by a file") << 0 << "spartiti" << "file" << "la cartella \"spartiti\" non esiste";
+    QTest::newRow("spartiti made read-only") << 0 << "spartiti" << "read-only" << "salvare \"spartiti/archivio.js\"";
+    QTest::newRow("track is a folder") << 10 << track << "folder" << "\"spartiti/audio/7.mp3\": al suo posto c'è una cartella";
+    QTest::newRow("track a link to a file: the link is replaced") << 10 << track << "-> ../../bersaglio.mp3" << "";
+    QTest::newRow("track a link to a folder: the link is replaced") << 10 << track << "-> ../../cartella" << "";
+    QTest::newRow("track a dangling link: the link is replaced") << 10 << track << "-> ../../manca.mp3" << "";
+    QTest::newRow("source deleted after it was chosen") << 10 << source << "" << "\"scelta.mp3\": il file non esiste";
+    QTest::newRow("source replaced by a folder") << 10 << source << "folder" << "\"scelta.mp3\": non è un file";
+    QTest::newRow("source unreadable") << 10 << source << "unreadable" << "leggere \"scelta.mp3\"";
+    QTest::newRow("audio folder deleted") << 10 << paths::audioFolder() << "" << "la cartella \"spartiti/audio\" non esiste";
+    QTest::newRow("audio folder read-only") << 10 << paths::audioFolder() << "read-only" << "\"spartiti/audio/7.mp3\"";
 }
 
-void TestSaveFaults::changedBeforeWriting()
+// Whatever fails, the disk and memory are as they were; what succeeds changes the
+// destination alone, synced whole before the rename.
+void TestSaveFaults::writeFaults()
 {
-    QFETCH(bool, copy);
+    QFETCH(int, copySize);
     QFETCH(QString, path);
     QFETCH(QString, into);
     QFETCH(QString, failure);
@@ -172,70 +124,63 @@ void TestSaveFaults::changedBeforeWriting()
 
     testsupport::WorkingFolder folder;
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, 6);
-    const QString destination = QDir::cleanPath(copy ? paths::track(7) : paths::archive());
-    writeFile(QStringLiteral("scelta.mp3"), "nuova base");
+    loadAndEdit(catalogue, 40);
+    QByteArray expected(copySize, '\xd8');
+    if (copySize == 0)
+        QVERIFY(!encodeArchive(catalogue, expected));
+    writeFile(QStringLiteral("scelta.mp3"), expected);
     writeFile(paths::track(7), "vecchia base");
     writeFile(QStringLiteral("bersaglio.mp3"), "non scrivermi attraverso un link");
     QVERIFY(QDir().mkdir(QStringLiteral("cartella")));
-    faultinjection::changeBehindTheBack(path, into);
+    const QString destination = QDir::cleanPath(copySize ? paths::track(7) : paths::archive());
+    const auto write = [&] {
+        seen = SyncSeen{0, {}, {}, destination};
+        syncFile = recordingSync;
+        auto error = copySize ? copyFileAtomically(QStringLiteral("scelta.mp3"), destination)
+                              : saveArchive(catalogue, destination);
+        syncFile = ::fsync;
+        return error;
+    };
+    const bool diskFull = into == QLatin1String("no room") || into == QLatin1String("one byte short");
+    if (!diskFull)
+        faultinjection::changeBehindTheBack(path, into);
     auto disk = snapshot();
-    const QStringList before = memory(catalogue, 7);
-    QByteArray expected("nuova base");
-    if (!copy)
-        QVERIFY(!encodeArchive(catalogue, expected));
+    const QStringList before = memory(catalogue, 41);
+    const QByteArray old = readFile(destination);
 
-    const auto error = copy ? copyFileAtomically(QStringLiteral("scelta.mp3"), destination)
-                            : saveArchive(catalogue, destination);
+    std::optional<Error> error;
+    {
+        std::optional<faultinjection::FileSizeLimit> full;
+        if (diskFull)
+            full.emplace(rlim_t(into == QLatin1String("no room") ? 0 : expected.size() - 1));
+        error = write();
+    }
     if (into == QLatin1String("read-only"))
         faultinjection::restorePermissions(path);
-    if (failure.isEmpty()) {
-        QVERIFY2(!error, error ? qPrintable(error->message) : "");
-        QVERIFY(!QFileInfo(destination).isSymLink());
-        QCOMPARE(readFile(destination), expected);
-        // Only the destination changed: a link's target is as it was.
-        disk.remove(destination);
-        auto after = snapshot();
-        after.remove(destination);
-        QCOMPARE(after, disk);
-        return;
-    }
-    QVERIFY(error);
-    QVERIFY2(error->message.startsWith(QStringLiteral("Impossibile ")) && error->message.contains(failure),
-             qPrintable(error->message));
+    QVERIFY2(failure.isEmpty() ? !error
+                               : error && error->message.startsWith(QStringLiteral("Impossibile "))
+                                     && error->message.contains(failure)
+                                     && (!diskFull || error->message.contains(QStringLiteral("\"%1\"").arg(destination))),
+             error ? qPrintable(error->message) : "no error");
+    // Only the destination changes, and only on success: a link there is replaced by the
+    // file itself, its target left as it was; no temporary file is left behind.
+    if (failure.isEmpty())
+        disk.insert(destination, expected);
+    else
+        QCOMPARE(memory(catalogue, 41), before);
     QCOMPARE(snapshot(), disk);
-    QCOMPARE(memory(catalogue, 7), before);
-}
 
-void TestSaveFaults::syncComesBeforeRename_data()
-{
-    QTest::addColumn<bool>("archive");   // saving the archive, or copying a page
-    QTest::newRow("archive") << true;
-    QTest::newRow("page copy") << false;
-}
-
-// Only a power cut shows a missing sync: the written file must be synced whole while
-// the destination still holds the old bytes, that is before the rename.
-void TestSaveFaults::syncComesBeforeRename()
-{
-    QFETCH(bool, archive);
-    testsupport::WorkingFolder folder;
-    const QByteArray old("vecchio");
-    const QByteArray fresh = archiveBytes(testsupport::numberedRecords(20));
-    seen = SyncSeen{};
-    seen.destination = archive ? paths::archive() : paths::leftPage(3);
-    writeFile(seen.destination, old);
-    writeFile(QStringLiteral("scelta.jpg"), fresh);
-
-    syncFile = recordingSync;
-    const auto error = archive ? replaceFileAtomically(seen.destination, fresh)
-                               : copyFileAtomically(QStringLiteral("scelta.jpg"), seen.destination);
-    syncFile = ::fsync;
-    QVERIFY(!error);
-    QCOMPARE(seen.calls, 1);
-    QCOMPARE(seen.synced, fresh);
-    QCOMPARE(seen.destinationThen, old);
-    QCOMPARE(readFile(seen.destination), fresh);
+    // Once there is room again the same file is written whole.
+    if (diskFull)
+        QVERIFY(!(error = write()));
+    // Only a power cut shows a missing sync: the new file must be synced whole while the
+    // destination still holds the old bytes, that is before the rename.
+    if (!error) {
+        QCOMPARE(readFile(destination), expected);
+        QCOMPARE(seen.calls, 1);
+        QCOMPARE(seen.synced, expected);
+        QCOMPARE(seen.destinationThen, old);
+    }
 }
 
 // A helper process saves A and B in turn until it is killed; after every kill the
@@ -286,9 +231,7 @@ void TestSaveFaults::killedWhileSaving()
 
         const QByteArray bytes = readFile(paths::archive());
         QVERIFY2(bytes == a || bytes == b,
-                 qPrintable(QStringLiteral("kill %1: the archive is neither A nor B (%2 bytes)")
-                                .arg(i + 1)
-                                .arg(bytes.size())));
+                 qPrintable(QStringLiteral("kill %1: the archive is neither A nor B (%2 bytes)").arg(i + 1).arg(bytes.size())));
         ++found[bytes == b];
         // A temporary file of a killed save may stay; it never takes the archive's name.
         for (const QString &name : QDir(paths::dataFolder()).entryList(QDir::Files | QDir::Hidden))
