@@ -16,8 +16,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
-#include <unistd.h>
 
 using namespace spartiti;
 using filesnapshot::FileMap;
@@ -32,14 +30,6 @@ const QString Data = QStringLiteral("spartiti");
 const QString DeletedFolder = QStringLiteral("spartiti/eliminati/20240309-170502");
 const QDateTime When(QDate(2024, 3, 9), QTime(17, 5, 2));
 
-// Score i's record; a negative i is a new empty score.
-QList<QByteArray> record(int i)
-{
-    if (i <= 0)
-        return {"", "", "", "0"};
-    return {"Titolo " + QByteArray::number(i), "Autore " + QByteArray::number(i), "tag", "3"};
-}
-
 // Which files each of the five scores has: 1 all three, 2 both pages, 3 none, 4 all
 // three, 5 only the left page.
 const QList<QStringList> Files{{}, {"L", "R", "T"}, {"L", "R"}, {}, {"L", "R", "T"}, {"L"}};
@@ -50,60 +40,50 @@ QString fileName(int number, const QString &kind)
                                       : QStringLiteral("spartiti/%1%2.jpg").arg(number).arg(kind);
 }
 
-// The folder when the scores stand in `order` (old numbers, 0 for a new empty one).
-FileMap expectedFolder(const QList<int> &order)
+// The folder when the scores stand in `order` (old numbers, 0 for a new empty score), with
+// the files of score `deleted`, if any, in the dated folder (its note aside).
+FileMap expectedFolder(const QList<int> &order, int deleted = 0)
 {
     FileMap files{{"spartiti", "<folder>"}, {"spartiti/audio", "<folder>"}};
     QList<QList<QByteArray>> records;
     for (int s = 1; s <= order.size(); ++s) {
         const int old = order[s - 1];
-        records.append(record(old));
-        for (const QString &kind : old > 0 ? Files[old] : QStringList())
+        const QByteArray n = QByteArray::number(old);
+        records.append(old > 0 ? QList<QByteArray>{"Titolo " + n, "Autore " + n, "tag", "3"} : QList<QByteArray>{"", "", "", "0"});
+        for (const QString &kind : Files[old])
             files.insert(fileName(s, kind), "file " + fileName(old, kind).toUtf8());
     }
     files.insert(QStringLiteral("spartiti/archivio.js"), testsupport::archiveBytes(records));
+    if (deleted > 0 && !Files[deleted].isEmpty()) {
+        files.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
+        files.insert(DeletedFolder, "<folder>");
+        for (const QString &kind : Files[deleted])
+            files.insert(DeletedFolder + QLatin1Char('/') + QFileInfo(fileName(deleted, kind)).fileName(),
+                         "file " + fileName(deleted, kind).toUtf8());
+    }
     return files;
 }
 
-void makeFolder()
+// Writes the five scores and their files; returns what is on disk then.
+FileMap makeFolder()
 {
     const FileMap files = expectedFolder({1, 2, 3, 4, 5});
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         if (it.value() != "<folder>")
             writeFile(it.key(), it.value());
+    return snapshot();
 }
 
-// Adds to `files` what deleting score `number` leaves in the dated folder, its note aside.
-void addDeletedFiles(FileMap &files, int number)
+// The paths added (+), changed (~) or missing (-) in `found` against `state`, the first few.
+QString differences(const FileMap &found, const FileMap &state)
 {
-    if (Files[number].isEmpty())
-        return;
-    files.insert(QStringLiteral("spartiti/eliminati"), "<folder>");
-    files.insert(DeletedFolder, "<folder>");
-    for (const QString &kind : Files[number])
-        files.insert(DeletedFolder + QLatin1Char('/') + QFileInfo(fileName(number, kind)).fileName(),
-                     "file " + fileName(number, kind).toUtf8());
-}
-
-// The paths where `found` differs from the nearest of `states`, the first few of them.
-QString differences(const FileMap &found, const QList<FileMap> &states)
-{
-    QStringList best;
-    qsizetype nearest = -1;
-    for (qsizetype i = 0; i < states.size(); ++i) {
-        QStringList paths;
-        for (auto it = found.cbegin(); it != found.cend(); ++it)
-            if (states[i].value(it.key(), "<none>") != it.value())
-                paths.append((states[i].contains(it.key()) ? QStringLiteral("~") : QStringLiteral("+")) + it.key());
-        for (auto it = states[i].cbegin(); it != states[i].cend(); ++it)
-            if (!found.contains(it.key()))
-                paths.append(QStringLiteral("-") + it.key());
-        if (nearest < 0 || paths.size() < best.size()) {
-            nearest = i;
-            best = paths;
-        }
-    }
-    return QStringLiteral("nearest state %1, %2 paths differ: %3").arg(nearest).arg(best.size()).arg(best.mid(0, 4).join(' '));
+    FileMap both = state;
+    both.insert(found);
+    QStringList paths;
+    for (const QString &path : both.keys())
+        if (found.value(path, "<none>") != state.value(path, "<none>"))
+            paths.append(QString(!found.contains(path) ? "-" : state.contains(path) ? "~" : "+") + path);
+    return QStringLiteral("%1 paths differ: %2").arg(paths.size()).arg(paths.mid(0, 4).join(' '));
 }
 
 std::unique_ptr<ScoreCatalogue> loaded()
@@ -126,8 +106,6 @@ class TestReorganisation : public QObject
 private slots:
     void reorganise_data();
     void reorganise();
-    void cutAfterEveryStep_data();
-    void cutAfterEveryStep();
     void interrupted_data();
     void interrupted();
     void killedWhileReorganising();
@@ -150,6 +128,9 @@ void TestReorganisation::reorganise_data()
     QTest::newRow("move past the end") << Reorganisation::move(2, 6) << QList<int>{};
 }
 
+// Each operation leaves the expected folder, and its inverse puts the folder back. Cut
+// short after each of its steps in turn, either is finished at start-up to exactly the
+// folder a whole run leaves.
 void TestReorganisation::reorganise()
 {
     QFETCH(Reorganisation, operation);
@@ -162,8 +143,8 @@ void TestReorganisation::reorganise()
     auto catalogue = loaded();
     QVERIFY(catalogue);
 
-    ReorganisationPlan plan;
-    const auto error = spartiti::reorganise(*catalogue, Data, operation, When, &plan);
+    ReorganisationPlan forth, back;
+    const auto error = spartiti::reorganise(*catalogue, Data, operation, When, &forth);
     if (order.isEmpty()) {
         QVERIFY(error);
         QCOMPARE(snapshot(), before);
@@ -171,12 +152,12 @@ void TestReorganisation::reorganise()
     }
     QVERIFY2(!error, qPrintable(message(error)));
 
-    FileMap expected = expectedFolder(order);
     const int number = operation.number;
-    if (operation.kind == Reorganisation::Kind::Delete)
-        addDeletedFiles(expected, number);
-    FileMap found = snapshot();
+    const bool deletion = operation.kind == Reorganisation::Kind::Delete;
+    const FileMap after = snapshot();
+    FileMap found = after;
     const QByteArray note = found.take(DeletedFolder + QStringLiteral("/spartito.txt"));
+    const FileMap expected = expectedFolder(order, deletion ? number : 0);
     QCOMPARE(found, expected);
     QVERIFY(!expected.contains(DeletedFolder)
             || (note.contains("spartito numero " + QByteArray::number(number))
@@ -188,30 +169,7 @@ void TestReorganisation::reorganise()
         QCOMPARE(catalogue->title(s), reread->title(s));
 
     // The inverse puts everything back, the deleted score's folder included.
-    QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, When.addSecs(60)));
-    QCOMPARE(snapshot(), before);
-}
-
-void TestReorganisation::cutAfterEveryStep_data()
-{
-    QTest::addColumn<Reorganisation>("operation");
-    QTest::newRow("delete, and restore") << Reorganisation::deletion(1);
-    QTest::newRow("insert, and delete") << Reorganisation::insertion(3);
-}
-
-// Cut short after each of its steps in turn, an operation and then its inverse are
-// finished at start-up to exactly the folder a whole run leaves.
-void TestReorganisation::cutAfterEveryStep()
-{
-    QFETCH(Reorganisation, operation);
-    testsupport::WorkingFolder working;
-    makeFolder();
-    const FileMap before = snapshot();
-    auto catalogue = loaded();
-    ReorganisationPlan forth, back;
-    QVERIFY(!spartiti::reorganise(*catalogue, Data, operation, When, &forth));
-    const FileMap after = snapshot();
-    QVERIFY(!spartiti::reorganise(*catalogue, Data, forth.inverse, When, &back));
+    QVERIFY(!spartiti::reorganise(*catalogue, Data, forth.inverse, When.addSecs(60), &back));
     QCOMPARE(snapshot(), before);
 
     const ReorganisationSteps *ways[] = {&forth.steps, &back.steps};
@@ -225,7 +183,7 @@ void TestReorganisation::cutAfterEveryStep()
             QVERIFY2(!error, qPrintable(message(error)));
             QCOMPARE(report.contains(QStringLiteral("portato a termine")), stopped);
             if (const FileMap found = snapshot(); found != *ends[way])
-                QFAIL(qPrintable(QStringLiteral("way %1, cut after %2 steps: %3").arg(way).arg(cut).arg(differences(found, {*ends[way]}))));
+                QFAIL(qPrintable(QStringLiteral("way %1, cut after %2 steps: %3").arg(way).arg(cut).arg(differences(found, *ends[way]))));
             if (!stopped)
                 break;
             QVERIFY(!applyReorganisation(Data, *ways[1 - way]));
@@ -238,14 +196,15 @@ void TestReorganisation::interrupted_data()
     // Deleting score 1 renames nine files: six of scores 2 to 5, three of score 1.
     QTest::addColumn<int>("renamesDone");
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<QString>("outcome");   // "after", "before" or "refused"
-
-    QTest::newRow("mark of the second phase torn") << 9 << QStringLiteral("tear mark") << QStringLiteral("after");
-    QTest::newRow("a file gone before it was renamed") << 2 << QStringLiteral("lose 5L.jpg") << QStringLiteral("before");
-    QTest::newRow("a parked file gone in the second phase") << 12 << QStringLiteral("lose parked") << QStringLiteral("before");
-    QTest::newRow("truncated journal") << 2 << QStringLiteral("truncate") << QStringLiteral("refused");
-    QTest::newRow("one byte changed") << 12 << QStringLiteral("flip") << QStringLiteral("refused");
-    QTest::newRow("text after the checksum") << 2 << QStringLiteral("append") << QStringLiteral("refused");
+    QTest::addColumn<QString>("outcome");   // what start-up says: finished, undone or refused
+    const QString after = QStringLiteral("portato a termine"), before = QStringLiteral("annullato"),
+                  refused = QStringLiteral("danneggiato");
+    QTest::newRow("mark of the second phase torn") << 9 << "tear mark" << after;
+    QTest::newRow("a file gone before it was renamed") << 2 << "lose 5L.jpg" << before;
+    QTest::newRow("a parked file gone in the second phase") << 12 << "lose parked" << before;
+    QTest::newRow("truncated journal") << 2 << "truncate" << refused;
+    QTest::newRow("one byte changed") << 12 << "flip" << refused;
+    QTest::newRow("text after the checksum") << 2 << "append" << refused;
 }
 
 void TestReorganisation::interrupted()
@@ -254,8 +213,7 @@ void TestReorganisation::interrupted()
     QFETCH(QString, damage);
     QFETCH(QString, outcome);
     testsupport::WorkingFolder working;
-    makeFolder();
-    FileMap before = snapshot();
+    FileMap before = makeFolder();
     auto catalogue = loaded();
     ReorganisationPlan plan;
     auto after = std::make_unique<ScoreCatalogue>();
@@ -281,26 +239,21 @@ void TestReorganisation::interrupted()
     }
     QFile::remove(journal);
     writeFile(journal, bytes);
-    const FileMap damaged = snapshot();
 
+    // A damaged journal leaves everything as it is; otherwise the journal is gone and the
+    // folder is the one before or after the deletion.
+    const bool refused = outcome == QLatin1String("danneggiato");
+    FileMap expected = refused                                   ? snapshot()
+                       : outcome == QLatin1String("annullato") ? before
+                                                               : expectedFolder({2, 3, 4, 5}, 1);
     QString report;
     const auto error = recoverReorganisation(Data, report);
-    if (outcome == QLatin1String("refused")) {
-        QVERIFY2(error && error->message.contains(QStringLiteral("danneggiato")), qPrintable(message(error)));
-        QCOMPARE(snapshot(), damaged);
-        return;
-    }
-    QVERIFY2(!error, qPrintable(message(error)));
-    QVERIFY(!QFileInfo::exists(journal));
-    QVERIFY2(report.contains(outcome == QLatin1String("before") ? QStringLiteral("annullato") : QStringLiteral("portato a termine")),
-             qPrintable(report));
+    const QString said = error ? error->message : report;
+    QVERIFY2(bool(error) == refused && said.contains(outcome), qPrintable(said));
+    QCOMPARE(QFileInfo::exists(journal), refused);
     FileMap found = snapshot();
-    found.remove(DeletedFolder + QStringLiteral("/spartito.txt"));
-    FileMap expected = before;
-    if (outcome == QLatin1String("after")) {
-        expected = expectedFolder({2, 3, 4, 5});
-        addDeletedFiles(expected, 1);
-    }
+    if (!refused)
+        found.remove(DeletedFolder + QStringLiteral("/spartito.txt"));
     QCOMPARE(found, expected);
 }
 
@@ -335,21 +288,18 @@ void TestReorganisation::killedWhileReorganising()
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!spartiti::reorganise(*catalogue, Data, step, fixed, &plan));
-        span += timer.nsecsElapsed() / 1000;
+        const qint64 forth = timer.nsecsElapsed();
         states.append(snapshot());
         timer.start();
         QVERIFY(!spartiti::reorganise(*catalogue, Data, plan.inverse, fixed));
-        span += timer.nsecsElapsed() / 1000;
+        span += (forth + timer.nsecsElapsed()) / 1000;
         QCOMPARE(snapshot(), states.first());
     }
 
-    bool ok = false;
-    int kills = qEnvironmentVariableIntValue("SPARTITI_KILLS", &ok);
-    if (!ok || kills <= 0)
+    int kills = qEnvironmentVariableIntValue("SPARTITI_KILLS");
+    if (kills <= 0)
         kills = 200;
     QList<int> seen(states.size(), 0);
-    QElapsedTimer elapsed;
-    elapsed.start();
     for (int i = 0; i < kills; ++i) {
         QProcess helper;
         helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QString::number(i % 3)});
@@ -365,12 +315,13 @@ void TestReorganisation::killedWhileReorganising()
         QVERIFY2(!error, qPrintable(message(error)));
         const FileMap found = snapshot();
         const qsizetype state = states.indexOf(found);
-        if (state < 0)
-            QFAIL(qPrintable(QStringLiteral("kill %1: the folder is a mix (%2; %3)").arg(i + 1).arg(report, differences(found, states))));
+        for (qsizetype k = 0; state < 0 && k < states.size(); ++k)
+            report += QStringLiteral("; against state %1, %2").arg(k).arg(differences(found, states[k]));
+        QVERIFY2(state >= 0, qPrintable(QStringLiteral("kill %1: the folder is a mix (%2)").arg(i + 1).arg(report)));
         ++seen[state];
     }
-    qInfo("%d kills in %lld ms (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills,
-          elapsed.elapsed(), span, seen[0], seen[1], seen[2], seen[3]);
+    qInfo("%d kills (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills, span, seen[0],
+          seen[1], seen[2], seen[3]);
     if (kills >= 50)
         QVERIFY(seen[1] + seen[2] + seen[3] > 0);
 }
