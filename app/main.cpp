@@ -44,6 +44,7 @@ int main(int argc, char *argv[])
 {
     spartiti::StartupProbe probe;
     QApplication app(argc, argv);
+    probe.answerMessages();
     useItalianQtTexts(app);
     QApplication::setApplicationName(QStringLiteral("spartiti"));
     QApplication::setApplicationDisplayName(QStringLiteral("Archivio Spartiti"));

@@ -1,7 +1,9 @@
 #include "startupprobe.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,6 +20,21 @@ void StartupProbe::watch(QWidget *window)
 {
     if (qEnvironmentVariableIntValue("SPARTITI_STARTUP_PROBE") == 1)
         window->installEventFilter(this);
+}
+
+void StartupProbe::answerMessages()
+{
+    if (qEnvironmentVariableIntValue("SPARTITI_STARTUP_PROBE") != 1)
+        return;
+    auto *timer = new QTimer(qApp);
+    connect(timer, &QTimer::timeout, qApp, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            std::printf("message %s\n", qPrintable(box->text()));
+            std::fflush(stdout);
+            box->done(QMessageBox::Cancel);
+        }
+    });
+    timer->start(20);
 }
 
 bool StartupProbe::eventFilter(QObject *watched, QEvent *event)
