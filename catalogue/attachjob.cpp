@@ -65,33 +65,25 @@ std::optional<Error> AttachJob::run(const CopyProgress &progress)
 {
     m_written = m_succeeded = false;
     const int number = m_number;
-    switch (m_kind) {
-    case Kind::LeftPage:
-        if (auto error = copyFileAtomically(m_source, paths::leftPage(number), progress))
-            return explained(*error, QStringLiteral("La pagina di sinistra dello spartito %1 non è "
-                                                    "stata allegata.")
-                                         .arg(number));
-        m_written = true;
+    // The chosen file goes to the score's name for its kind; what failed is named per kind.
+    const QString destination = m_kind == Kind::LeftPage ? paths::leftPage(number)
+        : m_kind == Kind::RightPage                      ? paths::rightPage(number)
+                                                         : paths::track(number);
+    const QString notAttached = m_kind == Kind::LeftPage
+        ? QStringLiteral("La pagina di sinistra dello spartito %1 non è stata allegata.")
+        : m_kind == Kind::RightPage
+        ? QStringLiteral("La pagina di destra dello spartito %1 non è stata allegata.")
+        : QStringLiteral("La base mp3 dello spartito %1 non è stata allegata e la sua categoria non è cambiata.");
+    if (auto error = copyFileAtomically(m_source, destination, progress))
+        return explained(*error, notAttached.arg(number));
+    m_written = true;
+    // A new left page is shown beside the placeholder until its own right page comes.
+    if (m_kind == Kind::LeftPage) {
         if (auto error = copyFileAtomically(paths::placeholderPage(), paths::rightPage(number)))
             return explained(*error, QStringLiteral("La pagina di sinistra dello spartito %1 è stata "
                                                     "allegata, ma la pagina di destra non è stata "
                                                     "sostituita dalla pagina segnaposto.")
                                          .arg(number));
-        break;
-    case Kind::RightPage:
-        if (auto error = copyFileAtomically(m_source, paths::rightPage(number), progress))
-            return explained(*error, QStringLiteral("La pagina di destra dello spartito %1 non è "
-                                                    "stata allegata.")
-                                         .arg(number));
-        m_written = true;
-        break;
-    case Kind::Track:
-        if (auto error = copyFileAtomically(m_source, paths::track(number), progress))
-            return explained(*error, QStringLiteral("La base mp3 dello spartito %1 non è stata "
-                                                    "allegata e la sua categoria non è cambiata.")
-                                         .arg(number));
-        m_written = true;
-        break;
     }
     m_succeeded = true;
     return std::nullopt;
