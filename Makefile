@@ -21,11 +21,11 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The editor works on the `spartiti` folder under its working folder, so it is
-# started inside a copy of the demo data and never edits the committed files.
+# The editor opens the catalogue it is given: a fresh copy of the demo data, so that the
+# committed files are never edited.
 run: build
 	rm -rf $(RUNDIR) && mkdir -p $(RUNDIR) && cp -r demo/spartiti $(RUNDIR)/
-	cd $(RUNDIR) && $(CURDIR)/$(BUILD)/app/spartiti
+	$(BUILD)/app/spartiti $(RUNDIR)
 
 test: PURPOSE = test
 test: TESTS = ON

@@ -41,7 +41,8 @@ bool StartupProbe::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint && !m_reported) {
         m_reported = true;
-        std::printf("startup_ms %.2f\n", double(m_clock.nsecsElapsed()) / 1e6);
+        std::printf("startup_ms %.2f\nwindow %s\n", double(m_clock.nsecsElapsed()) / 1e6,
+                    qPrintable(watched->objectName()));
         std::fflush(stdout);
         // Ended from the event loop, once this paint has run to completion.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);

@@ -30,6 +30,7 @@ ArchiveWatcher::ArchiveWatcher(QObject *parent)
 {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &ArchiveWatcher::onPathChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &ArchiveWatcher::onPathChanged);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &ArchiveWatcher::folderChanged);
 }
 
 void ArchiveWatcher::watch(const QString &path, const ArchiveFileState &known)

@@ -51,6 +51,8 @@ public:
 
 signals:
     void changedOnDiskChanged(bool changed);
+    // Something changed in the archive's folder (a file added, removed or renamed).
+    void folderChanged();
 
 private:
     void onPathChanged();

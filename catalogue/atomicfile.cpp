@@ -43,18 +43,64 @@ std::optional<Error> checkDestination(const QString &path, const QString &what)
     return std::nullopt;
 }
 
+// Checked on the permission bits rather than with access(), which always grants root: a
+// file the user made read-only is not replaced behind their back.
+std::optional<Error> checkReplaceable(const QString &path, const QString &what)
+{
+    if (auto error = checkDestination(path, what))
+        return error;
+    const QFileInfo info(path);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        return ioError(what, path, QStringLiteral("il file è di sola lettura"));
+    return std::nullopt;
+}
+
+void syncFolderOf(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).path()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        syncFile(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
+
+std::optional<Error> writeStaged(const QString &path, const QString &staged, const QByteArray &bytes)
+{
+    const QString what = QStringLiteral("Impossibile salvare");
+    if (auto error = checkReplaceable(path, what))
+        return error;
+    QFile file(staged);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return ioError(what, path, fileErrorCause(file, errno));
+    if (file.write(bytes) != bytes.size() || syncFile(file.handle()) != 0) {
+        const QString reason = fileErrorCause(file, errno);
+        file.close();
+        QFile::remove(staged);
+        return ioError(what, path, reason);
+    }
+    file.close();
+    const QFileInfo info(path);
+    if (info.exists())
+        QFile::setPermissions(staged, info.permissions());
+    return std::nullopt;
+}
+
+std::optional<Error> commitStaged(const QString &staged, const QString &path)
+{
+    // The one rename that replaces a file: the whole new file, in one step.
+    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) != 0)
+        return ioError(QStringLiteral("Impossibile salvare"), path, fileErrorCause(errno));
+    syncFolderOf(path);
+    return std::nullopt;
+}
 
 std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray &bytes)
 {
     const QString what = QStringLiteral("Impossibile salvare");
-    if (auto error = checkDestination(path, what))
+    if (auto error = checkReplaceable(path, what))
         return error;
-    const QFileInfo info(path);
-    // Checked on the permission bits rather than with access(), which always grants
-    // root: a file the user made read-only is not replaced behind their back.
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-        return ioError(what, path, QStringLiteral("il file è di sola lettura"));
 
     QSaveFile file(path);
     // Unbuffered, and synced here: QSaveFile::commit() ignores a failure of its own final

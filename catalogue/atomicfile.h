@@ -20,6 +20,13 @@ extern SyncFunction syncFile;
 // the user made it read-only to protect it.
 std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray &bytes);
 
+// The same in two steps, for a write that a journal must be able to find after a crash:
+// the bytes go to `staged` (a fixed name beside `path`, replaced if there), synced, with
+// the permissions of the file they will replace; then `commitStaged` renames them over
+// `path` and syncs the folder. The same checks and messages as replaceFileAtomically.
+std::optional<Error> writeStaged(const QString &path, const QString &staged, const QByteArray &bytes);
+std::optional<Error> commitStaged(const QString &staged, const QString &path);
+
 // Copies source to destination byte for byte, replacing an existing destination only
 // once the copy is complete: a failure leaves the old destination as it was. A symbolic
 // link standing at the destination is replaced itself, never written through.

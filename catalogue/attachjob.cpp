@@ -1,7 +1,6 @@
 #include "attachjob.h"
 
-#include "module1.h"
-#include "scorepaths.h"
+#include "catalogue.h"
 
 #include <QFileInfo>
 
@@ -40,21 +39,21 @@ Error explained(const Error &error, const QString &what)
 
 } // namespace
 
-std::optional<Error> AttachJob::prepare(Kind kind, const Module1 &state, const QString &chosenPath,
-                                        int categoryCode, AttachJob &job)
+std::optional<Error> AttachJob::prepare(Kind kind, const CatalogueFolder &folder, int number,
+                                        const QString &chosenPath, int categoryCode, AttachJob &job)
 {
     if (auto error = checkChosen(chosenPath, kind == Kind::Track
                                                  ? QStringLiteral("Prima devi selezionare un file mp3!")
                                                  : QStringLiteral("Prima devi selezionare un file!")))
         return error;
-    if (kind == Kind::Track && (categoryCode < 1 || categoryCode > Module1::CategoryCount))
+    if (kind == Kind::Track && (categoryCode < 1 || categoryCode > ScoreCatalogue::CategoryCount))
         return Error{Error::Kind::Index,
                      QStringLiteral("La categoria %1 non esiste.").arg(categoryCode)};
-    const int number = state.currentNumber();
     if (auto error = checkScore(number))
         return error;
     job = AttachJob();
     job.m_kind = kind;
+    job.m_folder = folder;
     job.m_number = number;
     job.m_category = categoryCode;
     job.m_source = chosenPath;
@@ -66,9 +65,9 @@ std::optional<Error> AttachJob::run(const CopyProgress &progress)
     m_written = m_succeeded = false;
     const int number = m_number;
     // The chosen file goes to the score's name for its kind; what failed is named per kind.
-    const QString destination = m_kind == Kind::LeftPage ? paths::leftPage(number)
-        : m_kind == Kind::RightPage                      ? paths::rightPage(number)
-                                                         : paths::track(number);
+    const QString destination = m_kind == Kind::LeftPage ? m_folder.leftPage(number)
+        : m_kind == Kind::RightPage                      ? m_folder.rightPage(number)
+                                                         : m_folder.track(number);
     const QString notAttached = m_kind == Kind::LeftPage
         ? QStringLiteral("La pagina di sinistra dello spartito %1 non è stata allegata.")
         : m_kind == Kind::RightPage
@@ -79,7 +78,7 @@ std::optional<Error> AttachJob::run(const CopyProgress &progress)
     m_written = true;
     // A new left page is shown beside the placeholder until its own right page comes.
     if (m_kind == Kind::LeftPage) {
-        if (auto error = copyFileAtomically(paths::placeholderPage(), paths::rightPage(number)))
+        if (auto error = copyFileAtomically(m_folder.placeholderPage(), m_folder.rightPage(number)))
             return explained(*error, QStringLiteral("La pagina di sinistra dello spartito %1 è stata "
                                                     "allegata, ma la pagina di destra non è stata "
                                                     "sostituita dalla pagina segnaposto.")
@@ -87,13 +86,6 @@ std::optional<Error> AttachJob::run(const CopyProgress &progress)
     }
     m_succeeded = true;
     return std::nullopt;
-}
-
-void AttachJob::finish(Module1 &state) const
-{
-    if (m_succeeded && m_kind == Kind::Track)
-        state.catalogue.setValue(ScoreCatalogue::Field::Category, m_number,
-                                 QString::number(m_category));
 }
 
 } // namespace spartiti

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "atomicfile.h"
+#include "cataloguefolder.h"
 #include "error.h"
 
 #include <QString>
@@ -9,13 +10,11 @@
 
 namespace spartiti {
 
-class Module1;
-
-// One attach cut at its thread boundary, so that a window can copy a large file without
-// blocking: prepared where Module1 lives (the chosen file, the score on show and the
-// category are checked and fixed there), run on any thread (it touches only files), and
-// finished back where Module1 lives (a track's category changes only once the track is in
-// place). attach.h runs the three steps in one go.
+// The copies of one attach, cut at their thread boundary so that a large file is copied
+// without blocking the windows: prepared by the document (the chosen file, the score and
+// the category are checked and fixed there), then run on any thread (it touches only
+// files). The document files a track's score under its category once the track is in
+// place.
 class AttachJob
 {
 public:
@@ -23,11 +22,12 @@ public:
 
     // Checks what the window asks for; on success `job` is ready to run. `categoryCode`
     // (1..33) is for a track only.
-    static std::optional<Error> prepare(Kind kind, const Module1 &state, const QString &chosenPath,
-                                        int categoryCode, AttachJob &job);
+    static std::optional<Error> prepare(Kind kind, const CatalogueFolder &folder, int number,
+                                        const QString &chosenPath, int categoryCode, AttachJob &job);
 
     Kind kind() const { return m_kind; }
     int scoreNumber() const { return m_number; }
+    int categoryCode() const { return m_category; }
     QString sourcePath() const { return m_source; }
 
     // The copies. A left page is followed by a fresh placeholder on the right; a failed
@@ -37,11 +37,11 @@ public:
     std::optional<Error> run(const CopyProgress &progress = {});
     // Whether run() wrote any file of the score (the left page before a failed placeholder).
     bool filesWritten() const { return m_written; }
-    // Files a track's score under its category once run() succeeded; nothing otherwise.
-    void finish(Module1 &state) const;
+    bool succeeded() const { return m_succeeded; }
 
 private:
     Kind m_kind = Kind::LeftPage;
+    CatalogueFolder m_folder;
     int m_number = -1;
     int m_category = 0;
     QString m_source;

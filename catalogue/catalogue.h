@@ -19,6 +19,8 @@ public:
     static constexpr int SlotCount = 10000;
     // The archive counts its items in 16 bits: 32 767 items hold at most 3 276 records.
     static constexpr int MaxArchiveRecords = 3276;
+    // Category codes 1..33 name the categories of generi.js; 0 or empty is none.
+    static constexpr int CategoryCount = 33;
 
     enum class Field { Number, Title, Author, Tags, Category };
     static constexpr int FieldCount = 5;

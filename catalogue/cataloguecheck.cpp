@@ -73,7 +73,8 @@ QList<Finding> checkCatalogue(const ScoreCatalogue &catalogue, const QString &da
                              QStringLiteral("Lo spartito %1 ha la pagina destra ma non la sinistra.").arg(number)});
     }
     for (const auto *names : {&pages, &tracks}) {
-        const QString where = names == &pages ? QStringLiteral("spartiti") : QStringLiteral("spartiti/audio");
+        const QString where = names == &pages ? QDir(dataFolder).dirName()
+                                               : QDir(dataFolder).dirName() + QStringLiteral("/audio");
         for (const auto &[number, name] : names->named) {
             if (number >= 1 && number <= n)
                 continue;

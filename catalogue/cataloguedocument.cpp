@@ -2,9 +2,8 @@
 
 #include "archive.h"
 #include "backups.h"
-#include "module1.h"
 #include "notifier.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "utf8detection.h"
 
 #include <QDateTime>
@@ -28,14 +27,6 @@ QString savedCategory(const QString &category)
     return category.isEmpty() ? QStringLiteral("0") : category;
 }
 
-// Whether two names are links to one file: the attach wrote no new file there.
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat one, other;
-    return ::stat(QFile::encodeName(a).constData(), &one) == 0 && ::stat(QFile::encodeName(b).constData(), &other) == 0
-        && one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
 bool sameAsSaved(const ScoreCatalogue &now, const ScoreCatalogue &saved)
 {
     if (now.scoreCount() != saved.scoreCount())
@@ -48,70 +39,107 @@ bool sameAsSaved(const ScoreCatalogue &now, const ScoreCatalogue &saved)
     return true;
 }
 
-QString lockPath()
-{
-    return QDir(paths::dataFolder()).filePath(QStringLiteral(".archivio.lock"));
-}
-
 } // namespace
 
-CatalogueDocument::CatalogueDocument(Module1 &state, Notifier &notifier, QObject *parent)
+CatalogueDocument::CatalogueDocument(const CatalogueFolder &folder, Module1 &state, Notifier &notifier,
+                                     QObject *parent)
     : QObject(parent)
+    , m_folder(folder)
     , m_state(state)
     , m_notifier(notifier)
     , m_history(new QUndoStack(this))
-    , m_search(state.catalogue)
-    , m_stash(paths::dataFolder())
+    , m_search(m_catalogue)
+    , m_stash(folder.path())
 {
     setObjectName(QStringLiteral("catalogueDocument"));
     connect(m_history, &QUndoStack::indexChanged, this, &CatalogueDocument::updateModified);
     connect(&m_watcher, &ArchiveWatcher::changedOnDiskChanged, this, &CatalogueDocument::changedOnDiskChanged);
+    connect(&m_watcher, &ArchiveWatcher::folderChanged, this, &CatalogueDocument::checkConflictCopies);
+    // The lock's time says to editors on other computers that this one is alive.
+    m_lockRefresh.setInterval(CatalogueLock::RefreshMinutes * 60 * 1000);
+    connect(&m_lockRefresh, &QTimer::timeout, this, [this] {
+        if (m_lock)
+            m_lock->refresh();
+    });
 }
 
 CatalogueDocument::~CatalogueDocument()
 {
+    waitForAttach();
     // The history goes with the children, after the members its steps refer to.
     disconnect(m_history, nullptr, this, nullptr);
     m_history->clear();
 }
 
-const ScoreCatalogue &CatalogueDocument::catalogue() const
+std::optional<Error> CatalogueDocument::reloadCategoryNames()
 {
-    return m_state.catalogue;
+    CategoryNames names;
+    m_categoryNamesRead = true;
+    m_categoryListError = readCategoryList(m_folder.categoryList(), names);
+    if (!m_categoryListError)
+        m_categoryNames = std::move(names);
+    return m_categoryListError;
+}
+
+QString CatalogueDocument::categoryName(int code)
+{
+    if (code < 1 || code > ScoreCatalogue::CategoryCount)
+        return {};
+    if (!m_categoryNamesRead)
+        reloadCategoryNames();
+    return m_categoryNames[code - 1];
+}
+
+std::optional<Error> CatalogueDocument::categoryListError()
+{
+    if (!m_categoryNamesRead)
+        reloadCategoryNames();
+    return m_categoryListError;
 }
 
 bool CatalogueDocument::acquireLock()
 {
-    m_lock = std::make_unique<QLockFile>(lockPath());
-    // Held for as long as the editor runs: age says nothing about whether it is stale,
-    // only a holder that no longer runs does, and tryLock checks that itself.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
+    m_lock = std::make_unique<CatalogueLock>(m_folder.lockFile());
+    switch (m_lock->tryLock()) {
+    case CatalogueLock::Outcome::Taken:
         // No other editor runs on this catalogue now: what a killed one kept for its undo
         // is of no use to anyone.
-        FileStash::removeLeftovers(paths::dataFolder());
+        FileStash::removeLeftovers(m_folder.path());
+        m_lockRefresh.start();
         return true;
-    }
-    const QLockFile::LockError error = m_lock->error();
-    qint64 pid = 0;
-    QString host, application;
-    m_lock->getLockInfo(&pid, &host, &application);
-    m_lock.reset();
-    if (error != QLockFile::LockFailedError)
+    case CatalogueLock::Outcome::Unavailable:
+        m_lock.reset();
         return true;   // no lock can be made here (a read-only folder): open without one
-    return m_notifier.askYesNo(QStringLiteral("L'archivio è già aperto in un'altra finestra (processo %1 su %2). "
-                                              "Aprirlo comunque?")
-                                   .arg(pid)
-                                   .arg(host));
+    case CatalogueLock::Outcome::Held:
+        break;
+    }
+    const CatalogueLock::Holder holder = m_lock->holder();
+    m_lock.reset();
+    if (holder.thisComputer)
+        return m_notifier.askYesNo(QStringLiteral("L'archivio è già aperto in un'altra finestra (processo %1 su %2). "
+                                                  "Aprirlo comunque?")
+                                       .arg(holder.pid)
+                                       .arg(holder.host));
+    // Another computer's editor, seen through a shared or synced folder: its lock stays.
+    const qint64 minutes = std::max<qint64>(0, holder.since.secsTo(QDateTime::currentDateTime()) / 60);
+    return m_notifier.askYesNo(
+        QStringLiteral("L'archivio è aperto sul computer %1 (processo %2), che ha dato segno di vita %3 fa. "
+                       "Se lì l'editor è ancora aperto, le modifiche fatte nei due posti andranno unite "
+                       "al salvataggio. Aprirlo comunque?")
+            .arg(holder.host)
+            .arg(holder.pid)
+            .arg(minutes < 1 ? QStringLiteral("meno di un minuto")
+                             : minutes == 1 ? QStringLiteral("un minuto")
+                                            : QStringLiteral("%1 minuti").arg(minutes)));
 }
 
 std::optional<Error> CatalogueDocument::load()
 {
     QByteArray bytes;
-    if (auto error = readArchiveBytes(paths::archive(), bytes))
+    if (auto error = readArchiveBytes(m_folder.archive(), bytes))
         return error;
     ScoreCatalogue loaded;
-    if (auto error = loadArchiveBytes(loaded, bytes, paths::archive()))
+    if (auto error = loadArchiveBytes(loaded, bytes, m_folder.archive()))
         return error;
     adoptLoaded(std::move(loaded), bytes, true);
     return std::nullopt;
@@ -125,10 +153,10 @@ void CatalogueDocument::adoptLoaded(ScoreCatalogue loaded, const QByteArray &byt
         m_history->clear();
         m_attachBefore.reset();
     }
-    m_state.catalogue = std::move(loaded);
-    m_saved = m_state.catalogue;
+    m_catalogue = std::move(loaded);
+    m_saved = m_catalogue;
     m_attachedHere.clear();
-    m_watcher.watch(paths::archive(), ArchiveFileState::of(paths::archive(), bytes));
+    m_watcher.watch(m_folder.archive(), ArchiveFileState::of(m_folder.archive(), bytes));
     updateModified();
     if (forgetHistory)
         emit reloaded();
@@ -137,7 +165,7 @@ void CatalogueDocument::adoptLoaded(ScoreCatalogue loaded, const QByteArray &byt
 bool CatalogueDocument::offerUtf8Conversion()
 {
     QByteArray bytes;
-    if (readArchiveBytes(paths::archive(), bytes) || !looksLikeUtf8(bytes))
+    if (readArchiveBytes(m_folder.archive(), bytes) || !looksLikeUtf8(bytes))
         return false;
     const std::optional<int> answer = m_notifier.askChoice(
         QStringLiteral("L'archivio sembra scritto in UTF-8 (per esempio \"è\" appare come \"Ã¨\"). "
@@ -145,16 +173,16 @@ bool CatalogueDocument::offerUtf8Conversion()
         {QStringLiteral("Converti"), QStringLiteral("Lascia così")});
     if (answer != 0)
         return false;
-    ScoreCatalogue converted = m_state.catalogue;
-    std::optional<Error> error = loadArchiveBytes(converted, bytes, paths::archive(), ArchiveEncoding::Utf8);
+    ScoreCatalogue converted = m_catalogue;
+    std::optional<Error> error = loadArchiveBytes(converted, bytes, m_folder.archive(), ArchiveEncoding::Utf8);
     if (!error)
-        error = backups::keep(paths::archive(), QDateTime::currentDateTime());
+        error = backups::keep(m_folder.archive(), QDateTime::currentDateTime());
     if (error) {
         m_notifier.warn(error->message);
         return false;
     }
-    backups::prune(paths::archive());
-    m_state.catalogue = std::move(converted);
+    backups::prune(m_folder.archive());
+    m_catalogue = std::move(converted);
     updateModified();
     emit recordsReplaced();
     return true;
@@ -163,7 +191,7 @@ bool CatalogueDocument::offerUtf8Conversion()
 void CatalogueDocument::updateModified()
 {
     m_search.invalidate();
-    const bool modified = !sameAsSaved(m_state.catalogue, m_saved);
+    const bool modified = !sameAsSaved(m_catalogue, m_saved);
     if (modified == m_modified)
         return;
     m_modified = modified;
@@ -178,11 +206,11 @@ void CatalogueDocument::reportUndoError(const QString &message)
 void CatalogueDocument::setField(int slot, Field field, const QString &text, int visit)
 {
     try {
-        const QString before = m_state.catalogue.value(field, slot);
+        const QString before = m_catalogue.value(field, slot);
         if (before == text)
             return;
-        m_state.catalogue.setValue(field, slot, text);
-        m_history->push(new FieldEditCommand(m_state, *this, slot, field, before, text, visit));
+        m_catalogue.setValue(field, slot, text);
+        m_history->push(new FieldEditCommand(m_catalogue, *this, slot, field, before, text, visit));
         updateModified();
         emit recordChanged(slot);
     } catch (const Error &error) {
@@ -193,15 +221,16 @@ void CatalogueDocument::setField(int slot, Field field, const QString &text, int
 std::optional<Error> CatalogueDocument::addRecord(int selectorMaximum, int selectorPosition)
 {
     try {
-        const ScoreCatalogue &catalogue = m_state.catalogue;
+        const ScoreCatalogue &catalogue = m_catalogue;
         const int count = catalogue.scoreCount();
-        // With no records yet, record 1 is the one on offer.
-        if (catalogue.title(count == 0 ? 1 : count).isEmpty())
+        // An empty catalogue takes its first record at once; later ones only once the
+        // last record has a title.
+        if (count > 0 && catalogue.title(count).isEmpty())
             return std::nullopt;
         if (count >= ScoreCatalogue::MaxArchiveRecords)
             return Error{Error::Kind::TooManyRecords, QStringLiteral("L'archivio può contenere al massimo %1 titoli")
                                                           .arg(ScoreCatalogue::MaxArchiveRecords)};
-        m_history->push(new NewRecordCommand(m_state, *this, count, selectorMaximum, selectorPosition));
+        m_history->push(new NewRecordCommand(m_catalogue, *this, count, selectorMaximum, selectorPosition));
     } catch (const Error &error) {
         return error;
     }
@@ -210,7 +239,7 @@ std::optional<Error> CatalogueDocument::addRecord(int selectorMaximum, int selec
 
 void CatalogueDocument::restoreBackup()
 {
-    const QStringList kept = backups::list(paths::archive());
+    const QStringList kept = backups::list(m_folder.archive());
     if (kept.isEmpty()) {
         m_notifier.inform(QStringLiteral("Non ci sono ancora copie di sicurezza: ne viene fatta una a ogni "
                                          "salvataggio, nella cartella spartiti/backup."));
@@ -237,58 +266,12 @@ void CatalogueDocument::restoreBackup()
         m_notifier.warn(error->message + QStringLiteral("\nL'archivio non è stato cambiato."));
         return;
     }
-    if ((error = backups::restore(kept[*chosen], paths::archive(), QDateTime::currentDateTime()))) {
+    if ((error = backups::restore(kept[*chosen], m_folder.archive(), QDateTime::currentDateTime()))) {
         m_notifier.warn(error->message);
         return;
     }
     if ((error = load()))
         m_notifier.warn(error->message);
-}
-
-void CatalogueDocument::beginAttach(int scoreNumber)
-{
-    AttachState before;
-    for (const QString &path :
-         {paths::leftPage(scoreNumber), paths::rightPage(scoreNumber), paths::track(scoreNumber)}) {
-        FileState file;
-        if (auto error = m_stash.capture(path, file)) {
-            // Without a copy aside the attach still goes ahead; it just cannot be undone.
-            m_notifier.warn(error->message + QStringLiteral("\nQuesta modifica non si potrà annullare."));
-            m_attachBefore.reset();
-            return;
-        }
-        before.files.append(file);
-    }
-    before.categorySlot = scoreNumber;
-    before.category = m_state.catalogue.category(scoreNumber);
-    m_attachBefore = std::move(before);
-}
-
-void CatalogueDocument::endAttach(int scoreNumber)
-{
-    std::optional<AttachState> before = std::move(m_attachBefore);
-    m_attachBefore.reset();
-    if (before && before->categorySlot == scoreNumber) {
-        AttachState after;
-        after.categorySlot = scoreNumber;
-        after.category = m_state.catalogue.category(scoreNumber);
-        bool captured = true;
-        for (const FileState &old : before->files) {
-            FileState now;
-            if (auto error = m_stash.capture(old.path, now)) {
-                m_notifier.warn(error->message + QStringLiteral("\nQuesta modifica non si potrà annullare."));
-                captured = false;
-                break;
-            }
-            after.files.append(now);
-            if (old.existed != now.existed || (now.existed && !sameFile(old.keptCopy, now.keptCopy)))
-                m_attachedHere.insert(old.path);
-        }
-        if (captured)
-            m_history->push(new AttachCommand(m_state, *this, scoreNumber, std::move(*before), std::move(after)));
-    }
-    emit filesChanged(scoreNumber);
-    updateModified();
 }
 
 } // namespace spartiti

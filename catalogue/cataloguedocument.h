@@ -1,20 +1,27 @@
 #pragma once
 
 #include "archivewatcher.h"
+#include "attachjob.h"
 #include "catalogue.h"
+#include "cataloguelock.h"
+#include "cataloguefolder.h"
+#include "categorylist.h"
 #include "editcommands.h"
 #include "error.h"
 #include "filestash.h"
 #include "reorganisation.h"
 #include "search.h"
 
-#include <QLockFile>
+#include <QTimer>
+#include <QPointer>
 #include <QSet>
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
+class QThread;
 class QUndoStack;
 
 namespace spartiti {
@@ -22,8 +29,8 @@ namespace spartiti {
 class Module1;
 class Notifier;
 
-// The catalogue as one document that knows its file: the records (in Module1, shared
-// with the attachment windows), what the archive held when it was loaded or last saved,
+// One catalogue as a document that knows its folder and its file: the records, the
+// category names, what the archive held when it was loaded or last saved,
 // the one rule for "modified", the undo history with the files kept aside for it, the
 // search index, the lock that tells a second editor, and a watch on the file so that
 // another program's change is never overwritten silently. Windows are views: they call
@@ -33,17 +40,32 @@ class CatalogueDocument : public QObject, private RecordView
     Q_OBJECT
 
 public:
-    CatalogueDocument(Module1 &state, Notifier &notifier, QObject *parent = nullptr);
+    // `folder` is the catalogue's data folder; every file the document reads or writes
+    // lies in it.
+    CatalogueDocument(const CatalogueFolder &folder, Module1 &state, Notifier &notifier,
+                      QObject *parent = nullptr);
     ~CatalogueDocument() override;
 
+    const CatalogueFolder &folder() const { return m_folder; }
     Module1 &state() { return m_state; }
-    const ScoreCatalogue &catalogue() const;
+    const ScoreCatalogue &catalogue() const { return m_catalogue; }
+
+    // The category names of generi.js, read on first use. `reloadCategoryNames` reads the
+    // file again (the track window, at each creation, shows an edited list); on failure the
+    // names read before stay and the error says why.
+    std::optional<Error> reloadCategoryNames();
+    // The name of category `code` (1..33); empty when the code names none or the list
+    // cannot be read (`categoryListError` then says why).
+    QString categoryName(int code);
+    std::optional<Error> categoryListError();
     QUndoStack *history() const { return m_history; }
     ScoreSearch &search() { return m_search; }
 
-    // Takes the catalogue's lock file. When another editor holds it the user is asked
-    // whether to open anyway; false means the user chose not to. A lock left by a process
-    // that no longer runs is taken over; a folder where no lock can be made opens without.
+    // Takes the catalogue's lock file. When another editor holds it (here, or on another
+    // computer sharing the folder) the user is asked whether to open anyway; false means
+    // the user chose not to. A lock left by a process that no longer runs here, or one
+    // another computer stopped refreshing long ago, is taken over; a folder where no lock
+    // can be made opens without. A lock that is not this editor's is never deleted.
     // With the lock taken, the undo files left by killed sessions are removed.
     bool acquireLock();
     bool holdsLock() const { return m_lock && m_lock->isLocked(); }
@@ -73,6 +95,15 @@ public:
     // notifier; true when the archive was written.
     bool save();
 
+    // Copies of the archive that a sync service left beside it (conflictcopies.h). Each
+    // save offers to merge them in first; checkConflictCopies() announces the ones not
+    // offered yet, for the view to offer them (cataloguedocumentconflicts.cpp).
+    QStringList conflictCopies() const;
+    void checkConflictCopies();
+    // Asks about the conflict copies; those the user wants merged are merged and saved.
+    // True when the archive was written.
+    bool offerConflictCopies();
+
     // Puts a backup chosen by the user in place of the archive and loads it; the history
     // starts afresh, as after opening.
     void restoreBackup();
@@ -83,13 +114,38 @@ public:
     // when done (cataloguedocumentreorganise.cpp).
     bool reorganise(const Reorganisation &operation);
 
-public slots:
-    // Around an attach from the picker and track windows: what the attach may replace is
-    // kept aside first, so that the attach becomes one undoable step.
-    void beginAttach(int scoreNumber);
-    void endAttach(int scoreNumber);
+    // Attaches the file the user chose to score `number`: as its left page (with a fresh
+    // placeholder as its right page), its right page, or its track filed under category
+    // `categoryCode`. What the attach may replace is kept aside first, so that it becomes
+    // one undoable step; the copies run on a thread of their own. Refused at once, with
+    // nothing started, while another attach runs or when the choice is not valid;
+    // otherwise `attachFinished` says once how it ended (done, failed or cancelled).
+    // `requester` is the window that asked, handed back with the outcome.
+    // A page or track that this editor neither wrote nor showed for that score (another
+    // editor's, arrived through a shared folder) is not replaced unless `replaceOthers`:
+    // the attach is refused with Error::Kind::NeedsConfirmation and the question to ask.
+    std::optional<Error> startAttach(AttachJob::Kind kind, int number, const QString &chosenPath,
+                                     int categoryCode = 0, QObject *requester = nullptr,
+                                     bool replaceOthers = false);
+    // A view showed the files of this score: they are the ones the user knows.
+    void noteFilesSeen(int number);
+    bool attachRunning() const { return m_attachThread != nullptr; }
+    // The running attach: what it copies, and how far it has come.
+    QString attachSource() const { return m_attachJob.sourcePath(); }
+    QPair<qint64, qint64> attachProgress() const { return {m_attachCopied, m_attachTotal}; }
+    QObject *attachRequester() const { return m_attachRequester; }
+    // Stops the copy of the chosen file; the attach then ends as cancelled, the score's
+    // files as they were.
+    void cancelAttach() { m_attachCancelled = true; }
+    static QString attachBusyMessage();
 
 signals:
+    void attachRunningChanged(bool running);
+    // An attach ended: `error` is empty when it was done, of kind Cancelled when the user
+    // stopped it. `requester` is the window that asked (nullptr when it has gone).
+    void attachFinished(QObject *requester, int number, const std::optional<spartiti::Error> &error);
+    // Conflict copies of the archive appeared that the user was not asked about yet.
+    void conflictCopiesFound(const QStringList &copies);
     // The whole catalogue was replaced (opening, restoring, merging).
     void reloaded();
     void saved();
@@ -115,16 +171,31 @@ private:
     void noteRecordChanged(int number) override { emit recordChanged(number); }
 
     void updateModified();
+    // Asks about the conflict copies and merges those the user wants into memory; the
+    // ones merged come back, to be shelved once the save has written them.
+    QStringList absorbConflictCopies();
+    QString shelveConflictCopies(const QStringList &copies);
+    bool saveWith(const QStringList &conflicts);
+    void beginAttach(int scoreNumber);
+    void endAttach(int scoreNumber);
+    void completeAttach();
+    void waitForAttach();
     bool runReorganisation(const Reorganisation &operation, Reorganisation &inverse, bool fromHistory);
     // What to write when the file on disk changed: nullopt when the user cancelled.
     std::optional<ScoreCatalogue> settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,
                                                      bool &overwrite, QList<QPair<int, int>> &moved);
+    // `withFiles`, when given, are renames that go with the archive in one journal.
     bool writeAndReload(const ScoreCatalogue &toWrite, bool forgetHistory, QString &backupNote,
-                        bool backupIsTheirs);
+                        bool backupIsTheirs, ReorganisationSteps *withFiles = nullptr);
     void adoptLoaded(ScoreCatalogue loaded, const QByteArray &bytes, bool forgetHistory);
 
+    CatalogueFolder m_folder;
     Module1 &m_state;
     Notifier &m_notifier;
+    ScoreCatalogue m_catalogue;
+    CategoryNames m_categoryNames;
+    bool m_categoryNamesRead = false;
+    std::optional<Error> m_categoryListError;
     QUndoStack *m_history = nullptr;
     ScoreCatalogue m_saved;
     bool m_modified = false;
@@ -133,8 +204,19 @@ private:
     std::optional<AttachState> m_attachBefore;
     // The page and track files this editor wrote since the archive was last read or written.
     QSet<QString> m_attachedHere;
+    // What each page or track file was when a view last showed it: inode, size, time.
+    QHash<QString, QByteArray> m_filesSeen;
+    QThread *m_attachThread = nullptr;
+    AttachJob m_attachJob;
+    std::optional<Error> m_attachError;
+    QPointer<QObject> m_attachRequester;
+    std::atomic<bool> m_attachCancelled{false};
+    std::atomic<qint64> m_attachCopied{0};
+    std::atomic<qint64> m_attachTotal{0};
     ArchiveWatcher m_watcher;
-    std::unique_ptr<QLockFile> m_lock;
+    QSet<QString> m_conflictCopiesOffered;
+    std::unique_ptr<CatalogueLock> m_lock;
+    QTimer m_lockRefresh;
 };
 
 } // namespace spartiti

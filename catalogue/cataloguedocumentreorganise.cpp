@@ -4,12 +4,13 @@
 
 #include "cataloguedocument.h"
 
-#include "module1.h"
+#include "backups.h"
 #include "notifier.h"
 #include "reorganisecommand.h"
 #include "reorganiser.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
+#include <QFile>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -56,11 +57,17 @@ bool CatalogueDocument::runReorganisation(const Reorganisation &operation, Reorg
         error = Error{Error::Kind::Io,
                       QStringLiteral("Un altro programma ha cambiato l'archivio: salva prima le modifiche "
                                      "(potrai unirle alle sue), poi riprova. Nulla è cambiato.")};
+    // The archive a reorganisation replaces is kept dated, as a save keeps it.
+    backups::KeptCopy kept;
+    if (!error)
+        error = backups::keep(m_folder.archive(), QDateTime::currentDateTime(), &kept);
     ReorganisationPlan plan;
     if (!error)
-        error = spartiti::reorganise(m_state.catalogue, paths::dataFolder(), operation,
+        error = spartiti::reorganise(m_catalogue, m_folder.path(), operation,
                                      QDateTime::currentDateTime(), &plan);
     if (error) {
+        if (kept.made)
+            QFile::remove(kept.path);
         m_notifier.warn(error->message);
         // Older steps name scores by the numbering this one would have changed: after a
         // failed undo or redo they would act on the wrong scores. Dropped once the stack
@@ -69,14 +76,15 @@ bool CatalogueDocument::runReorganisation(const Reorganisation &operation, Reorg
             QTimer::singleShot(0, m_history, &QUndoStack::clear);
         return false;
     }
+    backups::prune(m_folder.archive());
     inverse = plan.inverse;
     // The archive now holds exactly the catalogue in memory.
-    m_saved = m_state.catalogue;
-    m_watcher.setKnown(ArchiveFileState::of(paths::archive(), plan.steps.newArchive));
+    m_saved = m_catalogue;
+    m_watcher.setKnown(ArchiveFileState::of(m_folder.archive(), plan.steps.newArchive));
     updateModified();
     emit recordsReplaced();
     emit saved();
-    emit recordRangeWanted(m_state.catalogue.scoreCount() + 1);
+    emit recordRangeWanted(m_catalogue.scoreCount() + 1);
     emit recordWanted(std::max(plan.shownAfter, 1));
     return true;
 }

@@ -8,10 +8,12 @@
 #include "archive.h"
 #include "archivemerge.h"
 #include "backups.h"
-#include "module1.h"
+#include "conflictcopies.h"
 #include "notifier.h"
+#include "atomicfile.h"
+#include "reorganiser.h"
 #include "scorefilemoves.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -24,7 +26,7 @@ namespace {
 
 // Scores added here that came after the ones added on disk, and their files, which
 // take the new number with them.
-QString renumberedNote(const QList<QPair<int, int>> &moved, const QSet<QString> &attachedHere)
+QString renumberedNote(const QList<QPair<int, int>> &moved, const QStringList &problems)
 {
     QStringList moves;
     for (const auto &[from, to] : moved) {
@@ -36,7 +38,6 @@ QString renumberedNote(const QList<QPair<int, int>> &moved, const QSet<QString> 
     QString note = QStringLiteral(" Gli spartiti aggiunti qui vengono dopo quelli sul disco e hanno un nuovo "
                                   "numero (%1); le pagine e le basi allegate qui li seguono.")
                        .arg(moves.join(QStringLiteral(", ")));
-    const QStringList problems = moveScoreFiles(moved, attachedHere);
     if (!problems.isEmpty())
         note += QStringLiteral("\n\nAlcuni file non hanno seguito il loro spartito e vanno controllati:\n")
             + problems.join(QLatin1Char('\n'));
@@ -47,7 +48,18 @@ QString renumberedNote(const QList<QPair<int, int>> &moved, const QSet<QString> 
 
 bool CatalogueDocument::save()
 {
-    const QString path = paths::archive();
+    return saveWith(absorbConflictCopies());
+}
+
+bool CatalogueDocument::offerConflictCopies()
+{
+    const QStringList merged = absorbConflictCopies();
+    return !merged.isEmpty() && saveWith(merged);
+}
+
+bool CatalogueDocument::saveWith(const QStringList &conflicts)
+{
+    const QString path = m_folder.archive();
     QByteArray diskBytes;
     const bool onDisk = QFileInfo(path).isFile();
     if (onDisk) {
@@ -60,25 +72,33 @@ bool CatalogueDocument::save()
     bool merged = false;
     bool overwrite = false;
     QList<QPair<int, int>> moved;
-    ScoreCatalogue toWrite = m_state.catalogue;
+    ScoreCatalogue toWrite = m_catalogue;
     if (!now.sameBytes(m_watcher.known())) {
         auto settled = settleChangeOnDisk(diskBytes, merged, overwrite, moved);
         if (!settled)
             return false;
         toWrite = std::move(*settled);
     }
-    const QSet<QString> attachedHere = m_attachedHere;
+    // The files of scores that took a new number move with the merged archive, through
+    // the journal, so that a crash leaves the old or the new state and never a page
+    // under a number that now belongs to another score.
+    ReorganisationSteps fileSteps;
+    QStringList problems;
+    fileSteps.id = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    fileSteps.description = QStringLiteral("salvataggio con le modifiche unite");
+    planScoreFileMoves(moved, m_attachedHere, m_folder.path(), fileSteps, problems);
     QString backupNote;
-    if (!writeAndReload(toWrite, merged, backupNote, overwrite))
+    if (!writeAndReload(toWrite, merged, backupNote, overwrite, fileSteps.moves.isEmpty() ? nullptr : &fileSteps))
         return false;
-    const int n = m_state.catalogue.scoreCount();
-    QString message = QStringLiteral("OK!  ") + m_state.catalogue.title(n) + QStringLiteral("  è nel tuo database!");
+    const int n = m_catalogue.scoreCount();
+    QString message = QStringLiteral("OK!  ") + m_catalogue.title(n) + QStringLiteral("  è nel tuo database!");
     if (merged)
         message += QStringLiteral("\n\nLe modifiche fatte qui sono state unite alla versione sul disco.")
-            + renumberedNote(moved, attachedHere);
+            + renumberedNote(moved, problems);
     if (overwrite)
         message += QStringLiteral("\n\nLa versione che era sul disco è conservata nella copia di sicurezza \"%1\".")
                        .arg(QDir::toNativeSeparators(backupNote));
+    message += shelveConflictCopies(conflicts);
     m_notifier.inform(message);
     return true;
 }
@@ -93,20 +113,20 @@ std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteA
                        "Sovrascrivi: la versione sul disco viene conservata come copia di sicurezza e "
                        "sostituita da quella di questo editor.\n"
                        "Annulla: non viene scritto nulla.")
-            .arg(QDir::toNativeSeparators(paths::archive())),
+            .arg(QDir::toNativeSeparators(m_folder.archive())),
         {QStringLiteral("Unisci"), QStringLiteral("Sovrascrivi"), QStringLiteral("Annulla")});
     if (!choice || *choice == 2)
         return std::nullopt;
     if (*choice == 1) {
         overwrite = true;
-        return m_state.catalogue;
+        return m_catalogue;
     }
     // An archive deleted on disk has nothing to merge: what was read is written back.
     ScoreCatalogue theirs;
     if (diskBytes.isNull()) {
         theirs = m_saved;
     } else {
-        if (auto error = loadArchiveBytes(theirs, diskBytes, paths::archive())) {
+        if (auto error = loadArchiveBytes(theirs, diskBytes, m_folder.archive())) {
             m_notifier.warn(QStringLiteral("La versione sul disco non si può leggere, quindi non si può unire: %1\n"
                                            "Nulla è stato salvato.")
                                 .arg(error->message));
@@ -114,7 +134,11 @@ std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteA
         }
     }
     try {
-        ArchiveMerge merge = mergeEdits(m_saved, m_state.catalogue, theirs);
+        // The base is the version the disk's archive was most likely made from: the one
+        // read here, or, when another computer saved at the same time as this editor,
+        // the archive before this editor's own save, which the backups keep.
+        const ScoreCatalogue base = chooseMergeBase(knownVersions(m_saved, backups::list(m_folder.archive())), theirs);
+        ArchiveMerge merge = mergeEdits(base, m_catalogue, theirs);
         bool keepMine = true;
         if (!merge.conflicts.isEmpty()) {
             const auto side = m_notifier.askChoice(
@@ -138,9 +162,9 @@ std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteA
 // The archive about to be replaced is kept first, dated, in spartiti/backup, unless the
 // newest backup already holds it; a failed write takes back the backup it made.
 bool CatalogueDocument::writeAndReload(const ScoreCatalogue &toWrite, bool forgetHistory, QString &backupNote,
-                                       bool backupIsTheirs)
+                                       bool backupIsTheirs, ReorganisationSteps *withFiles)
 {
-    const QString path = paths::archive();
+    const QString path = m_folder.archive();
     QByteArray bytes;
     if (auto error = encodeArchive(toWrite, bytes)) {
         m_notifier.warn(error->message);
@@ -151,7 +175,14 @@ bool CatalogueDocument::writeAndReload(const ScoreCatalogue &toWrite, bool forge
         m_notifier.warn(error->message);
         return false;
     }
-    if (auto error = writeArchive(toWrite, path)) {
+    std::optional<Error> outcome;
+    if (withFiles) {
+        withFiles->newArchive = bytes;
+        outcome = applyReorganisation(m_folder.path(), *withFiles);
+    } else {
+        outcome = replaceFileAtomically(path, bytes);
+    }
+    if (auto error = outcome) {
         if (kept.made)
             QFile::remove(kept.path);
         m_notifier.warn(error->message);
@@ -175,8 +206,8 @@ bool CatalogueDocument::writeAndReload(const ScoreCatalogue &toWrite, bool forge
     if (forgetHistory) {
         adoptLoaded(std::move(reloaded), written, true);
     } else {
-        m_state.catalogue = std::move(reloaded);
-        m_saved = m_state.catalogue;
+        m_catalogue = std::move(reloaded);
+        m_saved = m_catalogue;
         m_watcher.setKnown(ArchiveFileState::of(path, written));
         updateModified();
     }

@@ -2,7 +2,6 @@
 
 #include "filecause.h"
 #include "itemreader.h"
-#include "module1.h"
 #include "windows1252.h"
 
 #include <QDir>
@@ -64,16 +63,6 @@ std::optional<Error> readCategoryList(const QString &path, CategoryNames &names)
                                                    : QStringLiteral("il file non esiste"))};
     const QByteArray bytes = file.readAll();
     return parseCategoryList(bytes, names, path);
-}
-
-std::optional<Error> loadCategoryNames(Module1 &state, const QString &path)
-{
-    CategoryNames names;
-    if (auto error = readCategoryList(path, names))
-        return error;
-    for (int k = 1; k <= int(names.size()); ++k)
-        state.setCategoryName(k, names[k - 1]);
-    return std::nullopt;
 }
 
 } // namespace spartiti

@@ -1,12 +1,11 @@
 #include "editcommands.h"
 
-#include "module1.h"
 
 namespace spartiti {
 
-FieldEditCommand::FieldEditCommand(Module1 &state, RecordView &view, int slot, ScoreCatalogue::Field field,
+FieldEditCommand::FieldEditCommand(ScoreCatalogue &catalogue, RecordView &view, int slot, ScoreCatalogue::Field field,
                                    const QString &before, const QString &after, int visit)
-    : m_state(state)
+    : m_catalogue(catalogue)
     , m_view(view)
     , m_slot(slot)
     , m_field(field)
@@ -21,7 +20,7 @@ FieldEditCommand::FieldEditCommand(Module1 &state, RecordView &view, int slot, S
 
 void FieldEditCommand::apply(const QString &text)
 {
-    m_state.catalogue.setValue(m_field, m_slot, text);
+    m_catalogue.setValue(m_field, m_slot, text);
     m_view.noteRecordChanged(m_slot);
     m_view.showRecord(m_slot);
 }
@@ -51,9 +50,9 @@ bool FieldEditCommand::mergeWith(const QUndoCommand *other)
     return true;
 }
 
-NewRecordCommand::NewRecordCommand(Module1 &state, RecordView &view, int countBefore, int maximumBefore,
+NewRecordCommand::NewRecordCommand(ScoreCatalogue &catalogue, RecordView &view, int countBefore, int maximumBefore,
                                    int positionBefore)
-    : m_state(state)
+    : m_catalogue(catalogue)
     , m_view(view)
     , m_countBefore(countBefore)
     , m_maximumBefore(maximumBefore)
@@ -64,7 +63,7 @@ NewRecordCommand::NewRecordCommand(Module1 &state, RecordView &view, int countBe
 
 void NewRecordCommand::redo()
 {
-    m_state.catalogue.setScoreCount(m_countBefore + 1);
+    m_catalogue.setScoreCount(m_countBefore + 1);
     m_view.noteRecordChanged(m_countBefore + 1);
     m_view.setRecordRange(m_countBefore + 1);
     m_view.showRecord(m_countBefore + 1);
@@ -72,14 +71,14 @@ void NewRecordCommand::redo()
 
 void NewRecordCommand::undo()
 {
-    m_state.catalogue.setScoreCount(m_countBefore);
+    m_catalogue.setScoreCount(m_countBefore);
     m_view.noteRecordChanged(m_countBefore + 1);
     m_view.showRecord(std::min(m_positionBefore, m_maximumBefore));
     m_view.setRecordRange(m_maximumBefore);
 }
 
-AttachCommand::AttachCommand(Module1 &state, RecordView &view, int number, AttachState before, AttachState after)
-    : m_state(state)
+AttachCommand::AttachCommand(ScoreCatalogue &catalogue, RecordView &view, int number, AttachState before, AttachState after)
+    : m_catalogue(catalogue)
     , m_view(view)
     , m_number(number)
     , m_before(std::move(before))
@@ -95,7 +94,7 @@ void AttachCommand::apply(const AttachState &target)
             m_view.reportUndoError(error->message);
     }
     if (target.categorySlot >= 0)
-        m_state.catalogue.setValue(ScoreCatalogue::Field::Category, target.categorySlot, target.category);
+        m_catalogue.setValue(ScoreCatalogue::Field::Category, target.categorySlot, target.category);
     m_view.noteRecordChanged(m_number);
     m_view.showRecord(target.categorySlot >= 0 ? target.categorySlot : m_number);
 }

@@ -8,8 +8,6 @@
 
 namespace spartiti {
 
-class Module1;
-
 // What an undoable step needs from the editor window: to show a record (moving the
 // selector there, or displaying it anew when it is already there) and to set how far
 // the selector reaches.
@@ -30,7 +28,7 @@ public:
 class FieldEditCommand : public QUndoCommand
 {
 public:
-    FieldEditCommand(Module1 &state, RecordView &view, int slot, ScoreCatalogue::Field field,
+    FieldEditCommand(ScoreCatalogue &catalogue, RecordView &view, int slot, ScoreCatalogue::Field field,
                      const QString &before, const QString &after, int visit);
 
     void undo() override;
@@ -41,7 +39,7 @@ public:
 private:
     void apply(const QString &text);
 
-    Module1 &m_state;
+    ScoreCatalogue &m_catalogue;
     RecordView &m_view;
     int m_slot;
     ScoreCatalogue::Field m_field;
@@ -54,13 +52,13 @@ private:
 class NewRecordCommand : public QUndoCommand
 {
 public:
-    NewRecordCommand(Module1 &state, RecordView &view, int countBefore, int maximumBefore, int positionBefore);
+    NewRecordCommand(ScoreCatalogue &catalogue, RecordView &view, int countBefore, int maximumBefore, int positionBefore);
 
     void undo() override;
     void redo() override;
 
 private:
-    Module1 &m_state;
+    ScoreCatalogue &m_catalogue;
     RecordView &m_view;
     int m_countBefore, m_maximumBefore, m_positionBefore;
 };
@@ -76,7 +74,7 @@ struct AttachState
 class AttachCommand : public QUndoCommand
 {
 public:
-    AttachCommand(Module1 &state, RecordView &view, int number, AttachState before, AttachState after);
+    AttachCommand(ScoreCatalogue &catalogue, RecordView &view, int number, AttachState before, AttachState after);
 
     void undo() override;
     void redo() override;
@@ -84,7 +82,7 @@ public:
 private:
     void apply(const AttachState &target);
 
-    Module1 &m_state;
+    ScoreCatalogue &m_catalogue;
     RecordView &m_view;
     int m_number;
     AttachState m_before, m_after;

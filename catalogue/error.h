@@ -20,6 +20,7 @@ struct Error
         Io,             // any other failure to read, write or copy
         NoSelection,    // an attach was asked with no file chosen
         Cancelled,      // the user stopped a copy; nothing was changed
+        NeedsConfirmation,  // the step would replace something the user must agree to lose
     };
 
     Kind kind;

@@ -1,6 +1,7 @@
 #include "filestash.h"
 
 #include "atomicfile.h"
+#include "cataloguelock.h"
 #include "filecause.h"
 
 #include <QCoreApplication>
@@ -18,19 +19,40 @@ namespace spartiti {
 
 namespace {
 
-// A second name for the file at `from`; a symbolic link is followed, so that the bytes
-// it shows are kept, not the link.
+// A second name for the file at `from`. A symbolic link is kept as the link itself,
+// never followed: what it points to may lie outside the catalogue (a private file, in a
+// folder that a sync service shares), and must not be linked into it.
 bool hardLink(const QString &from, const QString &to)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
     ::unlink(target.constData());
-    return ::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), 0) == 0;
 }
 
-// Whether the session that named a folder `<process id>-<k>` still runs here.
+// Where no hard link can be made: a copy of the file, or a new link with the same target.
+std::optional<Error> keepCopy(const QString &from, const QString &to)
+{
+    const QFileInfo info(from);
+    if (!info.isSymLink())
+        return copyFileAtomically(from, to);
+    ::unlink(QFile::encodeName(to).constData());
+    char buffer[4096];
+    const ssize_t length = ::readlink(QFile::encodeName(from).constData(), buffer, sizeof buffer - 1);
+    if (length < 0 || ::symlink(QByteArray(buffer, length).constData(), QFile::encodeName(to).constData()) != 0)
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile conservare \"%1\": %2.")
+                                          .arg(QDir::toNativeSeparators(from), fileErrorCause(errno))};
+    return std::nullopt;
+}
+
+// Whether the session that named a folder `<process id>-<k>-<host>` may still run: it
+// runs here, or it is another computer's (a folder that a sync service shares), which
+// only that computer can tell.
 bool processRuns(const QString &name)
 {
+    const QString host = name.section(QLatin1Char('-'), 2);
+    if (!host.isEmpty() && host != CatalogueLock::hostName())
+        return true;
     bool number = false;
     const qint64 pid = name.section(QLatin1Char('-'), 0, 0).toLongLong(&number);
     if (!number || pid <= 0 || pid > INT_MAX)
@@ -57,13 +79,17 @@ std::optional<Error> FileStash::capture(const QString &path, FileState &state)
 {
     state = FileState{path, false, QString()};
     const QFileInfo info(path);
-    if (!info.isFile())
+    // A page or track that is a link counts, whether or not what it points to exists.
+    if (!info.isFile() && !info.isSymLink())
+        return std::nullopt;
+    if (info.isSymLink() && info.isDir())
         return std::nullopt;
     if (m_session.isEmpty()) {
         m_root = QDir(QDir(m_dataFolder).absolutePath()).filePath(folderName());
         static int sessions = 0;
         m_session = QDir(m_root).filePath(
-            QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(++sessions));
+            QStringLiteral("%1-%2-%3").arg(QCoreApplication::applicationPid()).arg(++sessions)
+                .arg(CatalogueLock::hostName()));
     }
     if (!QDir().mkpath(m_session))
         return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella \"%1\" per "
@@ -71,7 +97,7 @@ std::optional<Error> FileStash::capture(const QString &path, FileState &state)
                                           .arg(QDir::toNativeSeparators(m_session))};
     const QString kept = QDir(m_session).filePath(QString::number(++m_next));
     if (!hardLink(path, kept)) {
-        if (auto error = copyFileAtomically(path, kept))
+        if (auto error = keepCopy(path, kept))
             return error;
     }
     state.existed = true;
@@ -84,8 +110,10 @@ std::optional<Error> FileStash::restore(const FileState &state)
     if (state.existed) {
         const QString temporary = QFileInfo(state.path).dir().filePath(
             QStringLiteral(".spartiti-ripristino-%1").arg(QCoreApplication::applicationPid()));
-        if (!hardLink(state.keptCopy, temporary))
-            return copyFileAtomically(state.keptCopy, state.path);
+        if (!hardLink(state.keptCopy, temporary)) {
+            if (auto error = keepCopy(state.keptCopy, temporary))
+                return error;
+        }
         const QByteArray from = QFile::encodeName(temporary);
         if (std::rename(from.constData(), QFile::encodeName(state.path).constData()) != 0) {
             const int cause = errno;

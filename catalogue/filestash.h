@@ -18,7 +18,7 @@ struct FileState
 };
 
 // The files an attach replaces and the files it wrote, kept in a hidden folder inside the
-// data folder, `.annulla/<process id>-<k>/`, on the same file system.
+// data folder, `.annulla/<process id>-<k>-<host>/`, on the same file system.
 //
 // Keeping a file is a hard link to it: no byte is copied, whatever its size. Every write
 // into the data folder makes a new file and renames it over the old name, so the kept
@@ -55,7 +55,7 @@ public:
 private:
     QString m_dataFolder;
     QString m_root;      // <data folder>/.annulla
-    QString m_session;   // m_root/<process id>-<k>, both set and made at the first capture
+    QString m_session;   // m_root/<process id>-<k>-<host>, both set and made at the first capture
     int m_next = 0;
 };
 

@@ -19,23 +19,4 @@ void Module1::setCurrentNumber(long long number)
     emit currentNumberChanged(value);
 }
 
-static void checkCategorySlot(int index)
-{
-    if (index < 0 || index >= Module1::CategoryNameSlots)
-        throw Error{Error::Kind::Index,
-                    QStringLiteral("Indice fuori dai limiti: la categoria %1 non esiste.").arg(index)};
-}
-
-const QString &Module1::categoryName(int index) const
-{
-    checkCategorySlot(index);
-    return m_categoryNames[index];
-}
-
-void Module1::setCategoryName(int index, const QString &name)
-{
-    checkCategorySlot(index);
-    m_categoryNames[index] = name;
-}
-
 } // namespace spartiti

@@ -1,7 +1,7 @@
 #include "pagecache.h"
 
 #include "pageimage.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -155,14 +155,14 @@ void PageCache::startWrites()
     }
 }
 
-QList<PageKey> pagesAround(int number, int step, int lowest, int highest)
+QList<PageKey> pagesAround(const CatalogueFolder &folder, int number, int step, int lowest, int highest)
 {
     const int forward = step < 0 ? -1 : 1;
     QList<PageKey> keys;
     for (const int n : {number + forward, number + 2 * forward, number - forward}) {
         if (n < lowest || n > highest)
             continue;
-        for (const QString &path : {paths::leftPage(n), paths::rightPage(n)}) {
+        for (const QString &path : {folder.leftPage(n), folder.rightPage(n)}) {
             const PageKey key = PageCache::keyFor(path);
             if (key.isValid())
                 keys.append(key);

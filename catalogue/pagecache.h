@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguefolder.h"
 #include "pageimage.h"
 #include "thumbnailstore.h"
 
@@ -105,6 +106,6 @@ private:
 // The pages worth decoding ahead of time around record `number`: both pages of the next
 // two records in the direction of travel (`step` > 0 when moving forward) and of the
 // previous one, as far as the files exist and within lowest..highest.
-QList<PageKey> pagesAround(int number, int step, int lowest, int highest);
+QList<PageKey> pagesAround(const CatalogueFolder &folder, int number, int step, int lowest, int highest);
 
 } // namespace spartiti

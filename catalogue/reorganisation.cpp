@@ -194,13 +194,13 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
     for (const FileMove &move : std::as_const(steps.moves)) {
         if (names.contains(move.to) && !moved.contains(move.to))
             return refused(QStringLiteral("Impossibile completare l'operazione (%1): il file "
-                                          "\"spartiti/%2\" esiste già e non appartiene a nessuno "
+                                          "\"%2\" della cartella dell'archivio esiste già e non appartiene a nessuno "
                                           "spartito. Spostalo o rinominalo, poi riprova. Nulla è cambiato.")
                                .arg(steps.description, move.to),
                            Error::Kind::Io);
         if (names.contains(move.temporary))
             return refused(QStringLiteral("Impossibile completare l'operazione (%1): il nome "
-                                          "\"spartiti/%2\" è già usato. Nulla è cambiato.")
+                                          "\"%2\" della cartella dell'archivio è già usato. Nulla è cambiato.")
                                .arg(steps.description, move.temporary),
                            Error::Kind::Io);
     }

@@ -1,6 +1,8 @@
 #include "reorganisationjournal.h"
 
 #include <QCryptographicHash>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace spartiti::journal {
@@ -139,6 +141,57 @@ bool decode(QByteArrayView bytes, Contents &contents, QString &reason)
         return false;
     }
     contents = std::move(read);
+    return true;
+}
+
+namespace {
+
+// The names a reorganisation gives, relative to the data folder.
+bool isCatalogueName(const QString &relative)
+{
+    static const QRegularExpression names(QStringLiteral(
+        "^(?:"
+        "\\d+[LR]\\.jpg|audio/\\d+\\.mp3"                  // pages and tracks
+        "|(?:audio/)?\\.riordino-[0-9-]+-\\d+"               // temporary names
+        "|eliminati(?:/\\d{8}-\\d{6}(?:-\\d+)?"             // deleted scores' folders
+        "(?:/(?:\\d+[LR]\\.jpg|\\d+\\.mp3|spartito\\.txt|\\.riordino-[0-9-]+-\\d+))?)?"
+        ")$"));
+    return names.match(relative).hasMatch();
+}
+
+// No folder on the way from the data folder to `relative` is a symbolic link.
+bool noLinkOnTheWay(const QString &dataFolder, const QString &relative)
+{
+    QString path = dataFolder;
+    const QStringList parts = relative.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        path += QLatin1Char('/') + parts[i];
+        if (QFileInfo(path).isSymLink())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool onlyCatalogueFiles(const ReorganisationSteps &steps, const QString &dataFolder, QString &reason)
+{
+    QStringList named;
+    for (const FileMove &move : steps.moves)
+        named << move.from << move.temporary << move.to;
+    named << steps.removedAfter;
+    if (!steps.createdFolder.isEmpty())
+        named << steps.createdFolder << steps.notePath;
+    for (const QString &relative : std::as_const(named)) {
+        if (!isCatalogueName(relative)) {
+            reason = QStringLiteral("nomina \"%1\", che non è un file dell'archivio").arg(relative);
+            return false;
+        }
+        if (!noLinkOnTheWay(dataFolder, relative)) {
+            reason = QStringLiteral("il percorso di \"%1\" passa per un collegamento simbolico").arg(relative);
+            return false;
+        }
+    }
     return true;
 }
 

@@ -31,9 +31,9 @@ void syncFolder(const QString &folder)
     }
 }
 
-QString shownJournal()
+QString shown(const QString &path)
 {
-    return QStringLiteral("spartiti/riordino-in-corso.txt");
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
 }
 
 // Writes `bytes` to `path`, replacing what is there, and syncs them; false with errno set
@@ -93,7 +93,7 @@ public:
             const int code = errno;
             QFile::remove(staged);
             return Error{Error::Kind::Io, QStringLiteral("Impossibile salvare \"%1\": %2.")
-                                              .arg(shownJournal(), fileErrorCause(code))};
+                                              .arg(shown(m_journal), fileErrorCause(code))};
         }
         syncFolder(m_root);
         return std::nullopt;
@@ -166,12 +166,12 @@ public:
             if (!inSecondPhase) {
                 const bool there = exists(move.from);
                 if (parked == there)
-                    found.append(QStringLiteral("\"spartiti/%1\" %2").arg(move.from, there ? QStringLiteral("è comparso di nuovo") : QStringLiteral("manca")));
+                    found.append(QStringLiteral("\"%1\" %2").arg(shown(full(move.from)), there ? QStringLiteral("è comparso di nuovo") : QStringLiteral("manca")));
                 else if (exists(move.to) && !vacated.contains(move.to))
-                    found.append(QStringLiteral("\"spartiti/%1\" è occupato da un altro file").arg(move.to));
+                    found.append(QStringLiteral("\"%1\" è occupato da un altro file").arg(shown(full(move.to))));
             } else if (parked == exists(move.to)) {
-                found.append(parked ? QStringLiteral("\"spartiti/%1\" è occupato da un altro file").arg(move.to)
-                                    : QStringLiteral("\"spartiti/%1\" manca").arg(move.to));
+                found.append(parked ? QStringLiteral("\"%1\" è occupato da un altro file").arg(shown(full(move.to)))
+                                    : QStringLiteral("\"%1\" manca").arg(shown(full(move.to))));
             }
         }
         return found;
@@ -212,7 +212,7 @@ private:
     Error failure(const QString &relative, int code) const
     {
         return {Error::Kind::Io,
-                QStringLiteral("Impossibile rinominare \"spartiti/%1\": %2.").arg(relative, fileErrorCause(code))};
+                QStringLiteral("Impossibile rinominare \"%1\": %2.").arg(shown(full(relative)), fileErrorCause(code))};
     }
 
     // Counts one step towards `stopAfter`; true once the steps allowed are used up.
@@ -245,25 +245,16 @@ private:
         return QStringLiteral(".riordino-%1-archivio").arg(m_steps.id);
     }
 
+    // Written by the archive's one writer, under a name the journal knows.
     std::optional<Error> replaceArchive()
     {
         const QString archive = full(QStringLiteral("archivio.js"));
-        const QFileInfo info(archive);
-        if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-            return Error{Error::Kind::Io, QStringLiteral("Impossibile salvare \"spartiti/archivio.js\": il "
-                                                         "file è di sola lettura.")};
         const QString staged = full(stagedArchive());
-        if (!writeSynced(staged, m_steps.newArchive))
-            return failure(stagedArchive(), errno);
-        if (info.exists())
-            QFile::setPermissions(staged, info.permissions());
+        if (auto error = writeStaged(archive, staged, m_steps.newArchive))
+            return error;
         if (interrupted())
             return stopped();
-        // The one rename that replaces a file: the archive, whole, in one step.
-        if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(archive).constData()) != 0)
-            return failure(stagedArchive(), errno);
-        syncFolder(m_root);
-        return std::nullopt;
+        return commitStaged(staged, archive);
     }
 
     std::optional<Error> markSecondPhase()
@@ -313,7 +304,7 @@ std::optional<Error> applyReorganisation(const QString &dataFolder, const Reorga
         return Error{Error::Kind::Io,
                      QStringLiteral("Impossibile completare l'operazione (%1): c'è già un riordino in "
                                     "corso (\"%2\"). Chiudi e riapri l'editor per portarlo a termine.")
-                         .arg(steps.description, shownJournal())};
+                         .arg(steps.description, shown(journal::path(dataFolder)))};
     Transaction run(dataFolder, steps);
     run.stopAfter = stopAfterSteps;
     if (auto error = run.writeJournal())
@@ -361,12 +352,12 @@ std::optional<Error> recoverReorganisation(const QString &dataFolder, QString &r
     journal::Contents contents;
     QString reason;
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (!journal::decode(bytes, contents, reason))
+    if (!journal::decode(bytes, contents, reason) || !journal::onlyCatalogueFiles(contents.steps, dataFolder, reason))
         return Error{Error::Kind::Io,
                      QStringLiteral("Il file \"%1\" di un riordino interrotto è danneggiato (%2): non è "
                                     "stato rinominato nessun file. Controlla i file della cartella "
                                     "spartiti, poi sposta altrove quel file per aprire l'archivio.")
-                         .arg(shownJournal(), reason)};
+                         .arg(shown(path), reason)};
 
     Transaction run(dataFolder, contents.steps);
     // A torn mark is not the mark: it is cut off before the mark is written whole.

@@ -1,42 +1,55 @@
 #include "scorefilemoves.h"
 
-#include "atomicfile.h"
-#include "catalogue.h"
-#include "filecause.h"
-#include "scorepaths.h"
-
 #include <QDir>
-#include <QFile>
-
-#include <algorithm>
-#include <cerrno>
+#include <QFileInfo>
 
 namespace spartiti {
 
-QStringList moveScoreFiles(QList<QPair<int, int>> moves, const QSet<QString> &owned)
+namespace {
+
+QStringList filesOf(int number)
 {
-    moves.removeIf([](const QPair<int, int> &move) { return move.first == move.second; });
-    // A score moving up goes before the ones below it that move up too, so that none
-    // waits on a number still taken by the next one; downwards, the lowest goes first.
-    const auto order = [](const QPair<int, int> &move) {
-        return move.second > move.first ? -move.first : ScoreCatalogue::SlotCount + move.first;
-    };
-    std::sort(moves.begin(), moves.end(),
-              [&](const QPair<int, int> &a, const QPair<int, int> &b) { return order(a) < order(b); });
-    QStringList problems;
+    const QString n = QString::number(number);
+    return {n + QStringLiteral("L.jpg"), n + QStringLiteral("R.jpg"), QStringLiteral("audio/") + n + QStringLiteral(".mp3")};
+}
+
+bool present(const QString &path)
+{
+    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+}
+
+} // namespace
+
+void planScoreFileMoves(const QList<QPair<int, int>> &moves, const QSet<QString> &owned,
+                        const QString &dataFolder, ReorganisationSteps &steps, QStringList &problems)
+{
+    const QDir root(dataFolder);
+    QList<FileMove> planned;
+    QSet<QString> vacated;
     for (const auto &[from, to] : moves) {
-        const QString sources[] = {paths::leftPage(from), paths::rightPage(from), paths::track(from)};
-        const QString targets[] = {paths::leftPage(to), paths::rightPage(to), paths::track(to)};
+        if (from == to)
+            continue;
+        const QStringList sources = filesOf(from);
+        const QStringList targets = filesOf(to);
         for (int i = 0; i < 3; ++i) {
-            if (!owned.contains(sources[i]) || !QFile::exists(sources[i]))
+            if (!owned.contains(root.filePath(sources[i])) || !present(root.filePath(sources[i])))
                 continue;
-            if (renameNoReplace(QFile::encodeName(sources[i]), QFile::encodeName(targets[i])) != 0)
-                problems.append(QStringLiteral("\"%1\" non è stato rinominato in \"%2\": %3.")
-                                    .arg(QDir::toNativeSeparators(sources[i]), QDir::toNativeSeparators(targets[i]),
-                                         fileErrorCause(errno)));
+            const QString folder = QFileInfo(sources[i]).path();
+            const QString temporary = (folder == QLatin1String(".") ? QString() : folder + QLatin1Char('/'))
+                + QStringLiteral(".riordino-%1-%2").arg(steps.id).arg(planned.size());
+            planned.append({sources[i], temporary, targets[i]});
+            vacated.insert(sources[i]);
         }
     }
-    return problems;
+    for (const FileMove &move : std::as_const(planned)) {
+        if (present(root.filePath(move.to)) && !vacated.contains(move.to)) {
+            problems.append(QStringLiteral("\"%1\" non è stato rinominato in \"%2\": al suo posto c'è già un file.")
+                                .arg(QDir::toNativeSeparators(root.filePath(move.from)),
+                                     QDir::toNativeSeparators(root.filePath(move.to))));
+            continue;
+        }
+        steps.moves.append(move);
+    }
 }
 
 } // namespace spartiti

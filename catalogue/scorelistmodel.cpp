@@ -2,7 +2,7 @@
 
 #include "cataloguedocument.h"
 #include "module1.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "search.h"
 
 #include <QDir>
@@ -58,8 +58,8 @@ void ScoreListModel::reset()
     m_rows = std::clamp<int>(m_document.catalogue().scoreCount(), 0, ScoreCatalogue::SlotCount - 1);
     m_cache.assign(m_rows, RowCache());
     m_sortKeys.assign(ColumnCount, {});
-    const QSet<QString> pages = presentFiles(paths::dataFolder());
-    const QSet<QString> tracks = presentFiles(paths::audioFolder());
+    const QSet<QString> pages = presentFiles(m_document.folder().path());
+    const QSet<QString> tracks = presentFiles(m_document.folder().audioFolder());
     for (int row = 0; row < m_rows; ++row) {
         const QString n = paths::scoreNumberText(numberAt(row));
         RowCache &cache = m_cache[row];
@@ -111,9 +111,9 @@ void ScoreListModel::updateRecord(int number)
 void ScoreListModel::readFiles(int row)
 {
     const int number = numberAt(row);
-    m_cache[row].files = (paths::isPresentFile(paths::leftPage(number)) ? LeftFlag : 0)
-                         | (paths::isPresentFile(paths::rightPage(number)) ? RightFlag : 0)
-                         | (paths::isPresentFile(paths::track(number)) ? TrackFlag : 0);
+    m_cache[row].files = (paths::isPresentFile(m_document.folder().leftPage(number)) ? LeftFlag : 0)
+                         | (paths::isPresentFile(m_document.folder().rightPage(number)) ? RightFlag : 0)
+                         | (paths::isPresentFile(m_document.folder().track(number)) ? TrackFlag : 0);
 }
 
 void ScoreListModel::updateFiles(int number)
@@ -145,8 +145,8 @@ QString ScoreListModel::categoryText(int row) const
     const int k = categoryCode(code);
     if (k == 0 || code.isEmpty())
         return {};
-    if (k >= 1 && k <= Module1::CategoryCount && !m_document.state().categoryName(k).isEmpty())
-        return m_document.state().categoryName(k);
+    if (k >= 1 && k <= ScoreCatalogue::CategoryCount && !m_document.categoryName(k).isEmpty())
+        return m_document.categoryName(k);
     return code;
 }
 

@@ -2,10 +2,9 @@
 
 #include "archive.h"
 #include "cataloguedocument.h"
-#include "categorylist.h"
 #include "module1.h"
 #include "notifier.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "trackplayer.h"
 
 #include <QCloseEvent>
@@ -48,6 +47,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     buildReorganiseMenu();
     buildNavigation();
     buildPageActions();
+    buildCatalogueMenu();
     m_pageCache = new PageCache(Image1->size() * Image1->devicePixelRatioF(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
     connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);
@@ -55,6 +55,9 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     connect(&m_document, &CatalogueDocument::recordRangeWanted, this, &Form1::setRecordRange);
     connect(&m_document, &CatalogueDocument::filesChanged, this, &Form1::refreshAttachments);
     connect(&m_document, &CatalogueDocument::changedOnDiskChanged, this, &Form1::showCount);
+    // A conflict copy left by a sync service is offered at once: merging it means saving.
+    connect(&m_document, &CatalogueDocument::conflictCopiesFound, &m_document,
+            &CatalogueDocument::offerConflictCopies, Qt::QueuedConnection);
     connect(&m_document, &CatalogueDocument::saved, this, [this] {
         m_countSource = QStringLiteral("nel file spartiti/archivio.js");
         showCount();
@@ -75,12 +78,13 @@ std::optional<Error> Form1::Form_Load()
         return error;
     if (m_document.offerUtf8Conversion())
         VScroll1_Change();
+    m_document.checkConflictCopies();
     return std::nullopt;
 }
 
 void Form1::showLoaded()
 {
-    const int n = m_state.catalogue.scoreCount();
+    const int n = m_document.catalogue().scoreCount();
     showCount();
     // One empty record past the last stays within reach, for the next title. An empty
     // archive opens on record 1, the lowest position.
@@ -96,7 +100,7 @@ void Form1::showLoaded()
 // question comes at save time, so typing is never interrupted.
 void Form1::showCount()
 {
-    QString text = countMessage(m_state.catalogue.scoreCount(), m_countSource);
+    QString text = countMessage(m_document.catalogue().scoreCount(), m_countSource);
     if (m_document.changedOnDisk())
         text += QStringLiteral("\nArchivio cambiato sul disco: potrai unirlo salvando");
     Label6->setText(text);
@@ -111,15 +115,26 @@ void Form1::VScroll1_Change()
         m_player->stop();
     try {
         Text1->setText(QString::number(v));
-        Text2->setText(m_state.catalogue.title(v));
-        Text3->setText(m_state.catalogue.author(v));
-        Text4->setText(m_state.catalogue.tags(v));
+        Text2->setText(m_document.catalogue().title(v));
+        Text3->setText(m_document.catalogue().author(v));
+        Text4->setText(m_document.catalogue().tags(v));
         m_state.setCurrentNumber(v);
         showFiles(v);
         showCategory(v);
     } catch (const Error &error) {
         m_notifier.warn(error.message);
     }
+    enableForRecords();
+}
+
+// A catalogue with no records yet has nothing to show or edit: only "+" (which adds score
+// 1) and the menus stay active.
+void Form1::enableForRecords()
+{
+    const bool any = m_document.catalogue().scoreCount() > 0;
+    for (QWidget *control : std::initializer_list<QWidget *>{VScroll1, Text2, Text3, Text4, Command2, Command3,
+                                                             Command4, Image1, Image2})
+        control->setEnabled(any);
 }
 
 void Form1::showFiles(int number)
@@ -127,8 +142,8 @@ void Form1::showFiles(int number)
     // A page not decoded yet leaves its box empty until the page cache brings it. The
     // keys remember which file each box waits for, so that a late page of a record
     // already left, or of a file replaced since, is never shown.
-    m_pagesOnShow = {PageCache::keyFor(paths::leftPage(number)),
-                     PageCache::keyFor(paths::rightPage(number))};
+    m_pagesOnShow = {PageCache::keyFor(m_document.folder().leftPage(number)),
+                     PageCache::keyFor(m_document.folder().rightPage(number))};
     QList<PageKey> toDecode;
     if (!showPage(Image1, m_pagesOnShow[0]))
         toDecode.append(m_pagesOnShow[0]);
@@ -136,8 +151,9 @@ void Form1::showFiles(int number)
         toDecode.append(m_pagesOnShow[1]);
     const int step = number - m_recordOnShow;
     m_recordOnShow = number;
-    m_pageCache->setWanted(toDecode, pagesAround(number, step, VScroll1->minimum(), VScroll1->maximum()));
-    Picture1->setVisible(paths::isPresentFile(paths::track(number)));
+    m_pageCache->setWanted(toDecode, pagesAround(m_document.folder(), number, step, VScroll1->minimum(), VScroll1->maximum()));
+    Picture1->setVisible(paths::isPresentFile(m_document.folder().track(number)));
+    m_document.noteFilesSeen(number);
     describeRecord(number);
 }
 
@@ -184,18 +200,13 @@ void Form1::refreshAttachments(int scoreNumber)
 
 void Form1::showCategory(int number)
 {
-    const QString &code = m_state.catalogue.category(number);
+    const QString &code = m_document.catalogue().category(number);
     bool ok = false;
     const int k = code.toInt(&ok);
     QString name;
-    if (ok && k >= 1 && k <= Module1::CategoryCount) {
-        // The names are read with the first track window, or the first score list.
-        // A list that cannot be read is tried once; the line then shows the code.
-        if (m_state.categoryName(1).isEmpty() && !m_categoryNamesTried) {
-            m_categoryNamesTried = true;
-            loadCategoryNames(m_state, paths::categoryList());
-        }
-        name = m_state.categoryName(k);
+    if (ok && k >= 1 && k <= ScoreCatalogue::CategoryCount) {
+        // A list that cannot be read leaves the code on the line.
+        name = m_document.categoryName(k);
         if (name.isEmpty())
             name = code;
     } else if (!code.isEmpty() && code != QLatin1String("0")) {

@@ -29,8 +29,6 @@ class QUndoStack;
 
 namespace spartiti {
 
-class AttachRunner;
-
 class CatalogueDocument;
 class Module1;
 class Notifier;
@@ -74,6 +72,14 @@ public:
     // The player of backing tracks; without one the track icon only shows.
     void setTrackPlayer(TrackPlayer *player);
 
+    // Menu File > Cataloghi recenti: the folders of the catalogues used last, newest first.
+    void setRecentCatalogues(const QStringList &folders);
+    // Before another catalogue takes this window's place: asks about unsaved edits as
+    // closing does; true when the catalogue may go. closeQuietly() then hides the window
+    // without asking again and without ending the program.
+    bool mayClose();
+    void closeQuietly();
+
 public slots:
     // Moves the selector to a record, or displays it anew when it is already there.
     void showRecord(int number);
@@ -90,8 +96,6 @@ public slots:
     void deleteScore();
     void insertScore();
     void moveScore();
-    // While a copy into the data folder runs, the folder is not reorganised.
-    void setCopyRunning(bool running);
 
     // The track icon: play the score's track, or stop it when it plays.
     void togglePlayback();
@@ -119,6 +123,11 @@ signals:
     void rightPickerRequested();
     void trackWindowRequested();
     void trackFileDropped(const QString &path);
+    // Menu File: the user wants another catalogue (a folder to choose, a new one, or one
+    // of the recent ones).
+    void openCatalogueRequested();
+    void newCatalogueRequested();
+    void recentCatalogueRequested(const QString &folder);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -127,6 +136,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildCatalogueMenu();
     void buildNavigation();
     void buildPageActions();
     std::optional<DropTarget> dropTargetAt(const QPoint &position) const;
@@ -144,11 +154,13 @@ private:
     // Accessible names of the pages and the track icon for the record on show.
     void describeRecord(int number);
     void showCategory(int number);
+    void enableForRecords();
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
     bool save();
     void buildReorganiseMenu();
     bool mayReorganise(int number, bool pastTheLastToo);
+    void dropAttachDone(QObject *requester, int number, const std::optional<Error> &error);
 
     CatalogueDocument &m_document;
     Module1 &m_state;
@@ -157,8 +169,6 @@ private:
     // file once saved.
     QString m_countSource;
     bool m_ending = false;
-    bool m_copyRunning = false;
-    bool m_categoryNamesTried = false;
     QString m_lastRefusalHint;
     PageCache *m_pageCache = nullptr;
     // The page files the two boxes show or wait for, and the record they belong to.
@@ -171,7 +181,6 @@ private:
     QPointer<CheckWindow> m_checkWindow;
     QPointer<ScoreListWindow> m_scoreList;
     QPointer<PageViewer> m_pageViewer;
-    AttachRunner *m_dropRunner = nullptr;   // the copy of a page dropped on its box
     QFrame *m_dropFrame = nullptr;
 
     QLineEdit *m_searchField = nullptr;
@@ -201,6 +210,7 @@ private:
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
     QMenu *edit = nullptr;
+    QMenu *m_recentMenu = nullptr;
     QAction *chiudi = nullptr;
 };
 

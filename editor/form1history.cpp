@@ -6,7 +6,7 @@
 #include "form1.h"
 #include "module1.h"
 #include "notifier.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -59,7 +59,7 @@ void Form1::checkCatalogue()
 {
     QElapsedTimer timer;
     timer.start();
-    const QList<Finding> findings = spartiti::checkCatalogue(m_state.catalogue, paths::dataFolder());
+    const QList<Finding> findings = spartiti::checkCatalogue(m_document.catalogue(), m_document.folder().path());
     if (!m_checkWindow) {
         m_checkWindow = new CheckWindow(this);
         connect(m_checkWindow, &CheckWindow::goToScore, this, &Form1::showRecord);

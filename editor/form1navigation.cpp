@@ -7,7 +7,7 @@
 #include "module1.h"
 #include "notifier.h"
 #include "scorelistwindow.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "trackplayer.h"
 
 #include <QAction>
@@ -112,7 +112,7 @@ void Form1::searchEdited(const QString &text)
     m_matches->clear();
     const QList<int> found = m_document.search().find(text);
     for (const int number : found) {
-        const ScoreCatalogue &catalogue = m_state.catalogue;
+        const ScoreCatalogue &catalogue = m_document.catalogue();
         auto *item = new QStandardItem(QStringLiteral("%1  %2 — %3")
                                            .arg(number)
                                            .arg(catalogue.title(number), catalogue.author(number)));
@@ -226,7 +226,7 @@ void Form1::togglePlayback()
         m_player->stop();
         return;
     }
-    const QString track = paths::track(VScroll1->value());
+    const QString track = m_document.folder().track(VScroll1->value());
     if (paths::isPresentFile(track))
         m_player->play(track);
 }

@@ -2,13 +2,13 @@
 // dropped from a file manager on a page box or on the track icon's place.
 
 #include "attachjob.h"
-#include "attachrunner.h"
+#include "attachprogress.h"
 #include "cataloguedocument.h"
 #include "form1.h"
 #include "module1.h"
 #include "notifier.h"
 #include "pageviewer.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,16 +24,17 @@ namespace spartiti {
 void Form1::openPageViewer(bool right)
 {
     const int number = VScroll1->value();
-    const QString path = right ? paths::rightPage(number) : paths::leftPage(number);
+    const QString path = right ? m_document.folder().rightPage(number) : m_document.folder().leftPage(number);
     if (!paths::isPresentFile(path))
         return;
     if (!m_pageViewer) {
         m_pageViewer = new PageViewer(
+            m_document.folder(),
             [this](const QString &page) {
                 const std::optional<PageImage> cached = m_pageCache->find(PageCache::keyFor(page));
                 return cached ? cached->picture : QImage();
             },
-            [this] { return int(m_state.catalogue.scoreCount()); }, this);
+            [this] { return int(m_document.catalogue().scoreCount()); }, this);
     }
     m_pageViewer->showPage({number, right});
     m_pageViewer->show();
@@ -66,34 +67,26 @@ bool Form1::dropFiles(const QMimeData *data, DropTarget target)
         emit trackFileDropped(check.path);
         return true;
     }
-    // The same steps as the page pickers' "Ok": one undoable attach, copied away from the
-    // window and confirmed once the copy is over. True when the copy started.
-    if (AttachRunner::anyRunning()) {
-        m_notifier.warn(AttachRunner::busyMessage());
-        return false;
-    }
-    AttachJob job;
+    // The same attach as the page pickers' "Ok", confirmed once the copy is over. True
+    // when the copy started.
     const auto kind = target == DropTarget::LeftPage ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
-    if (const auto error = AttachJob::prepare(kind, m_state, check.path, 0, job)) {
+    if (const auto error = startAttachAsking(m_document, m_notifier, kind, number, check.path, 0, this)) {
         m_notifier.warn(error->message);
         return false;
     }
-    if (!m_dropRunner) {
-        m_dropRunner = new AttachRunner(this);
-        connect(m_dropRunner, &AttachRunner::runningChanged, this, &Form1::setCopyRunning);
-    }
-    m_document.beginAttach(number);
-    m_dropRunner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
-        if (done.filesWritten())
-            m_document.endAttach(done.scoreNumber());
-        if (error) {
-            if (error->kind != Error::Kind::Cancelled)
-                m_notifier.warn(error->message);
-            return;
-        }
-        m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
-    });
     return true;
+}
+
+void Form1::dropAttachDone(QObject *requester, int, const std::optional<Error> &error)
+{
+    if (requester != this)
+        return;
+    if (error) {
+        if (error->kind != Error::Kind::Cancelled)
+            m_notifier.warn(error->message);
+        return;
+    }
+    m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
 }
 
 // While files are dragged over the window, a frame shows the box they would go to; a
@@ -155,6 +148,8 @@ void Form1::buildPageActions()
     setTabOrder(Image1, Image2);
     setTabOrder(Image2, m_searchField);
 
+    connect(&m_document, &CatalogueDocument::attachFinished, this, &Form1::dropAttachDone);
+    new AttachProgress(m_document, this);
     m_client->setAcceptDrops(true);
     m_client->installEventFilter(this);
     m_dropFrame = new QFrame(m_client);

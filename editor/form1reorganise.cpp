@@ -28,20 +28,15 @@ void Form1::buildReorganiseMenu()
         ->setObjectName(QStringLiteral("spostaSpartito"));
 }
 
-void Form1::setCopyRunning(bool running)
-{
-    m_copyRunning = running;
-}
-
 // The score on show may be reorganised: no copy is running, it is a score of the
 // archive, and the archive holds every edit (saved now if the user agrees).
 bool Form1::mayReorganise(int number, bool pastTheLastToo)
 {
-    if (m_copyRunning) {
-        m_notifier.warn(QStringLiteral("È in corso la copia di un file: attendi che finisca, poi riprova."));
+    if (m_document.attachRunning()) {
+        m_notifier.warn(CatalogueDocument::attachBusyMessage());
         return false;
     }
-    const int n = m_state.catalogue.scoreCount();
+    const int n = m_document.catalogue().scoreCount();
     if (number < 1 || number > n + (pastTheLastToo ? 1 : 0)) {
         m_notifier.warn(QStringLiteral("Lo spartito %1 non è ancora nell'archivio: i numeri vanno da 1 a %2.")
                             .arg(number)
@@ -65,7 +60,7 @@ void Form1::deleteScore()
                                             "di un numero; le sue pagine e la sua base vanno nella cartella "
                                             "spartiti/eliminati.")
                                  .arg(k)
-                                 .arg(m_state.catalogue.title(k))))
+                                 .arg(m_document.catalogue().title(k))))
         return;
     m_document.reorganise(Reorganisation::deletion(k));
 }
@@ -83,9 +78,9 @@ void Form1::moveScore()
     const int k = VScroll1->value();
     if (!mayReorganise(k, false))
         return;
-    const int n = m_state.catalogue.scoreCount();
+    const int n = m_document.catalogue().scoreCount();
     const auto target = m_notifier.askNumber(
-        QStringLiteral("Nuovo numero per lo spartito %1 «%2» (da 1 a %3):").arg(k).arg(m_state.catalogue.title(k)).arg(n),
+        QStringLiteral("Nuovo numero per lo spartito %1 «%2» (da 1 a %3):").arg(k).arg(m_document.catalogue().title(k)).arg(n),
         1, n, k);
     if (!target || *target == k)
         return;

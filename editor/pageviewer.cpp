@@ -1,6 +1,6 @@
 #include "pageviewer.h"
 
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QImageReader>
 #include <QKeyEvent>
@@ -18,9 +18,9 @@ constexpr double MinimumScale = 0.05;
 constexpr double MaximumScale = 8;
 constexpr double ZoomStep = 1.25;
 
-QString pagePath(PageRef page)
+QString pagePath(const CatalogueFolder &folder, PageRef page)
 {
-    return page.right ? paths::rightPage(page.number) : paths::leftPage(page.number);
+    return page.right ? folder.rightPage(page.number) : folder.leftPage(page.number);
 }
 
 QImage decodeFullSize(const QString &path)
@@ -32,8 +32,10 @@ QImage decodeFullSize(const QString &path)
 
 } // namespace
 
-PageViewer::PageViewer(PreviewSource previews, std::function<int()> scoreCount, QWidget *parent)
+PageViewer::PageViewer(const CatalogueFolder &folder, PreviewSource previews, std::function<int()> scoreCount,
+                       QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_folder(folder)
     , m_previews(std::move(previews))
     , m_scoreCount(std::move(scoreCount))
 {
@@ -58,7 +60,7 @@ PageViewer::~PageViewer() = default;
 void PageViewer::showPage(PageRef page)
 {
     m_page = page;
-    const QString path = pagePath(page);
+    const QString path = pagePath(m_folder, page);
     const QString side = page.right ? QStringLiteral("destra") : QStringLiteral("sinistra");
     setWindowTitle(QStringLiteral("Spartito %1, pagina di %2").arg(page.number).arg(side));
     setAccessibleName(windowTitle());
@@ -101,7 +103,7 @@ void PageViewer::decoded()
 bool PageViewer::step(int direction)
 {
     const auto next = adjacentPage(m_page, direction, m_scoreCount(),
-                                   [](const PageRef &page) { return paths::isPresentFile(pagePath(page)); });
+                                   [this](const PageRef &page) { return paths::isPresentFile(pagePath(m_folder, page)); });
     if (!next)
         return false;
     showPage(*next);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguefolder.h"
 #include "pageorder.h"
 
 #include <QFutureWatcher>
@@ -25,7 +26,8 @@ public:
     // it already has of a page file (null when it has none).
     using PreviewSource = std::function<QImage(const QString &path)>;
 
-    PageViewer(PreviewSource previews, std::function<int()> scoreCount, QWidget *parent = nullptr);
+    PageViewer(const CatalogueFolder &folder, PreviewSource previews, std::function<int()> scoreCount,
+               QWidget *parent = nullptr);
     ~PageViewer() override;
 
     void showPage(PageRef page);
@@ -53,6 +55,7 @@ private:
     void clampOffset();
     QSize pageSize() const;
 
+    CatalogueFolder m_folder;
     PreviewSource m_previews;
     std::function<int()> m_scoreCount;
     PageRef m_page;

@@ -5,7 +5,7 @@
 #include "module1.h"
 #include "scorelistfilter.h"
 #include "scorelistmodel.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -28,10 +28,8 @@ ScoreListWindow::ScoreListWindow(CatalogueDocument &document, QWidget *parent)
     // The category column names the categories; the list is read here when no window
     // has read it yet. Without it the column shows the codes, and says why.
     QString categoryProblem;
-    if (document.state().categoryName(1).isEmpty()) {
-        if (auto error = loadCategoryNames(document.state(), paths::categoryList()))
-            categoryProblem = error->message;
-    }
+    if (auto error = document.categoryListError())
+        categoryProblem = error->message;
 
     m_model = new ScoreListModel(document, this);
     m_filter = new ScoreListFilter(m_model, this);

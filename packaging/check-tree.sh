@@ -20,6 +20,9 @@ binary=$root/usr/bin/${exec_cmd%% *}
 [ -x "$binary" ] || fail "Exec=$exec_cmd is not an installed program"
 [ -z "$(entry Path)" ] || fail "the menu entry must start in the home folder, not Path=$(entry Path)"
 
+case "$exec_cmd" in *%f*) ;; *) fail "Exec=$exec_cmd takes no folder (%f)";; esac
+[ -f "$share/spartiti/demo/spartiti/archivio.js" ] || fail "no demo catalogue in $share/spartiti/demo"
+
 icon=$(entry Icon)
 svg=$share/icons/hicolor/scalable/apps/$icon.svg
 png=$share/icons/hicolor/256x256/apps/$icon.png

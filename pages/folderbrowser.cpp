@@ -25,17 +25,17 @@ void setViewColours(QWidget *view, const QColor &text, const QColor &background)
 
 } // namespace
 
-FolderBrowser::FolderBrowser(QWidget *window)
+FolderBrowser::FolderBrowser(const QString &startFolder, QWidget *window)
     : QObject(window)
     , m_folderModel(new QFileSystemModel(this))
     , m_fileModel(new QFileSystemModel(this))
     , m_folderList(new QTreeView(window))
     , m_fileList(new FileListView(window))
-    , m_startFolder(QDir::currentPath())
+    , m_startFolder(startFolder)
 {
     setObjectName(QStringLiteral("folderBrowser"));
 
-    // Hidden folders are listed too, so that a working folder inside one can be shown.
+    // Hidden folders are listed too, so that a catalogue inside one can be shown.
     m_folderModel->setFilter(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot);
     m_folderModel->setRootPath(QStringLiteral("/"));
     m_folderList->setObjectName(QStringLiteral("Dir1"));

@@ -27,7 +27,8 @@ class FolderBrowser : public QObject
     Q_OBJECT
 
 public:
-    explicit FolderBrowser(QWidget *window);
+    // The lists start at `startFolder`, the folder that holds the catalogue.
+    FolderBrowser(const QString &startFolder, QWidget *window);
 
     QTreeView *folderList() const { return m_folderList; }   // Dir1
     QListView *fileList() const { return m_fileList; }       // File1

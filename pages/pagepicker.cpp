@@ -1,7 +1,7 @@
 #include "pagepicker.h"
 
-#include "attachjob.h"
-#include "attachrunner.h"
+#include "attachprogress.h"
+#include "cataloguedocument.h"
 #include "folderbrowser.h"
 #include "module1.h"
 #include "notifier.h"
@@ -54,19 +54,19 @@ QFont sansSerif(qreal pointSize)
 
 } // namespace
 
-PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *parent)
+PagePicker::PagePicker(Side side, CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_side(side)
-    , m_state(state)
+    , m_document(document)
+    , m_state(document.state())
     , m_notifier(notifier)
-    , m_browser(new FolderBrowser(this))
+    , m_browser(new FolderBrowser(document.folder().parentPath(), this))
     , m_heading(new QLabel(this))
     , m_chosenLabel(new QLabel(QStringLiteral("Label1"), this))
     , m_scoreLabel(nullptr)
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
     , m_okButton(new QPushButton(QStringLiteral("Ok"), this))
     , m_preview(new PreviewPane(this))
-    , m_runner(new AttachRunner(this))
 {
     const bool left = side == Side::Left;
     const PickerLayout layout = layoutFor(side);
@@ -122,13 +122,9 @@ PagePicker::PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *p
     connect(m_closeButton, &QPushButton::clicked, this, &PagePicker::Command1_Click);
     connect(m_okButton, &QPushButton::clicked, this, &PagePicker::Command2_Click);
     connect(&m_state, &Module1::currentNumberChanged, this, &PagePicker::showScoreNumber);
-    connect(m_runner, &AttachRunner::runningChanged, this, &PagePicker::copyRunning);
+    connect(&document, &CatalogueDocument::attachFinished, this, &PagePicker::attachDone);
+    new AttachProgress(document, this);
     showScoreNumber(m_state.currentNumber());
-}
-
-PagePicker::~PagePicker()
-{
-    m_runner->stop();
 }
 
 void PagePicker::closeEvent(QCloseEvent *event)
@@ -161,26 +157,15 @@ void PagePicker::Command1_Click()
 // hidden once it is over.
 void PagePicker::Command2_Click()
 {
-    if (AttachRunner::anyRunning()) {
-        m_notifier.warn(AttachRunner::busyMessage());
-        return;
-    }
-    AttachJob job;
     const auto kind = m_side == Side::Left ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
-    if (const auto error = AttachJob::prepare(kind, m_state, m_chosenPath, 0, job)) {
+    if (const auto error = startAttachAsking(m_document, m_notifier, kind, m_state.currentNumber(), m_chosenPath, 0, this))
         m_notifier.warn(error->message);
-        return;
-    }
-    emit aboutToAttach(job.scoreNumber());
-    m_runner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
-        attachDone(done, error);
-    });
 }
 
-void PagePicker::attachDone(const AttachJob &job, const std::optional<Error> &error)
+void PagePicker::attachDone(QObject *requester, int, const std::optional<Error> &error)
 {
-    if (job.filesWritten())
-        emit attached(job.scoreNumber());
+    if (requester != this)
+        return;
     if (error) {
         if (error->kind != Error::Kind::Cancelled)
             m_notifier.warn(error->message);

@@ -13,8 +13,7 @@ class QPushButton;
 
 namespace spartiti {
 
-class AttachJob;
-class AttachRunner;
+class CatalogueDocument;
 class FolderBrowser;
 class Module1;
 class Notifier;
@@ -31,9 +30,7 @@ class PagePicker : public QWidget
 public:
     enum class Side { Left, Right };
 
-    PagePicker(Side side, Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
-    // A copy still running is cancelled and waited for.
-    ~PagePicker() override;
+    PagePicker(Side side, CatalogueDocument &document, Notifier &notifier, QWidget *parent = nullptr);
 
     Side side() const { return m_side; }
     // The file chosen last in this window's file list; empty until the first choice.
@@ -41,14 +38,8 @@ public:
     FolderBrowser *browser() const { return m_browser; }
 
 signals:
-    // An attach to this score is about to be tried.
-    void aboutToAttach(int scoreNumber);
-    // Files of this score were written: the editor shows them if it shows the score.
-    void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.
     void discarded();
-    // A copy of this window runs (true) or is over (false).
-    void copyRunning(bool running);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -58,10 +49,11 @@ private:
     void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command2_Click();
-    void attachDone(const AttachJob &job, const std::optional<Error> &error);
+    void attachDone(QObject *requester, int number, const std::optional<Error> &error);
     void showScoreNumber(int number);
 
     const Side m_side;
+    CatalogueDocument &m_document;
     Module1 &m_state;
     Notifier &m_notifier;
     FolderBrowser *m_browser;
@@ -71,7 +63,6 @@ private:
     QPushButton *m_closeButton;
     QPushButton *m_okButton;
     PreviewPane *m_preview;   // the column right of the design's controls
-    AttachRunner *m_runner;
     QString m_chosenPath;
 };
 

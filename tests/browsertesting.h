@@ -1,10 +1,9 @@
 #pragma once
 
-// Helpers for the window tests: the attachment windows of one editor state on a
-// temporary data folder, and choosing a file in a FolderBrowser the way a user does.
+// Helpers for the window tests: the attachment windows of one document on a temporary
+// data folder, and choosing a file in a FolderBrowser the way a user does.
 
 #include "attachmentwindows.h"
-#include "attachrunner.h"
 #include "cataloguedocument.h"
 #include "filesnapshot.h"
 #include "folderbrowser.h"
@@ -28,17 +27,18 @@ inline QString label(QWidget *window, const char *name)
     return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
-// Clicks a button and waits for an attach it started to be over.
-inline void click(QAbstractButton *button)
+// Clicks a button and waits for an attach it started to be over: the document runs
+// every attach, and says when one ends.
+inline void click(spartiti::CatalogueDocument &document, QAbstractButton *button)
 {
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_VERIFY(!spartiti::AttachRunner::anyRunning());
+    QTRY_VERIFY(!document.attachRunning());
 }
 
-inline void click(QWidget *window, const char *button)
+inline void click(spartiti::CatalogueDocument &document, QWidget *window, const char *button)
 {
-    click(window->findChild<QPushButton *>(QLatin1String(button)));
+    click(document, window->findChild<QPushButton *>(QLatin1String(button)));
 }
 
 // Opens `folder` in Dir1 and waits until File1 lists all its files; returns the row
@@ -66,23 +66,27 @@ inline void clickFile(spartiti::FolderBrowser *browser, const QString &folder, c
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
-// The working folder, the editor's state at `current` and the windows it opens; the
-// chosen files live in `pick/`.
+// The temporary folder, the document on its catalogue with the score on show at
+// `current`, and the windows the editor opens; the chosen files live in `pick/`.
 struct AttachFixture
 {
     testsupport::WorkingFolder folder;
     spartiti::Module1 state;
     testsupport::RecordingNotifier notifier;
-    spartiti::CatalogueDocument document{state, notifier};
+    spartiti::CatalogueDocument document{folder.catalogue(), state, notifier};
     spartiti::AttachmentWindows windows{document, notifier};
-    QSignalSpy attached{&windows, &spartiti::AttachmentWindows::attached};
+    // Files of a score were written by an attach (its number), as the editor hears it.
+    QSignalSpy attached{&document, &spartiti::CatalogueDocument::filesChanged};
 
     explicit AttachFixture(int current)
     {
-        QDir().mkpath(QStringLiteral("pick/sub"));
+        QDir().mkpath(folder.file(QStringLiteral("pick/sub")));
         state.setCurrentNumber(current);
     }
-    static QString pickFolder() { return QDir::current().absoluteFilePath(QStringLiteral("pick")); }
+    QString file(const QString &relative) const { return folder.file(relative); }
+    QString pickFolder() const { return folder.file(QStringLiteral("pick")); }
+    void click(QAbstractButton *button) { browsertesting::click(document, button); }
+    void click(QWidget *window, const char *button) { browsertesting::click(document, window, button); }
     // What the editor's buttons for the pages and the track open.
     spartiti::PagePicker *openPicker(bool left)
     {

@@ -5,8 +5,8 @@
 
 #include "cataloguedocument.h"
 #include "form1.h"
+#include "cataloguefolder.h"
 #include "module1.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -33,12 +33,12 @@ struct EditorFixture
     WorkingFolder folder;
     spartiti::Module1 state;
     RecordingNotifier notifier;
-    spartiti::CatalogueDocument document{state, notifier};
+    spartiti::CatalogueDocument document{folder.catalogue(), state, notifier};
     std::unique_ptr<spartiti::Form1> form;
 
     explicit EditorFixture(const QByteArray &archive)
     {
-        writeFile(spartiti::paths::archive(), archive);
+        writeFile(document.folder().archive(), archive);
         form = std::make_unique<spartiti::Form1>(document, notifier);
     }
     // On an archive of `records` numbered records ("Titolo k", "Autore k").
@@ -47,6 +47,11 @@ struct EditorFixture
     {
     }
     ~EditorFixture() { form->hide(); }
+
+    // The catalogue's files, by their absolute paths.
+    const spartiti::CatalogueFolder &catalogue() const { return document.folder(); }
+    // `relative` inside the temporary folder that holds `spartiti/`.
+    QString file(const QString &relative) const { return folder.file(relative); }
 
     bool load()
     {

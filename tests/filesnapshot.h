@@ -1,7 +1,8 @@
 #pragma once
 
-// Everything under the working folder but the undo files: files with their bytes, folders
-// and links marked as such, to prove what an attach or a failure touched.
+// Everything under a folder but the undo files: files with their bytes, folders and links
+// marked as such, named relative to the folder, to prove what an attach or a failure
+// touched.
 
 #include <QDir>
 #include <QMap>
@@ -10,10 +11,10 @@ namespace filesnapshot {
 
 using FileMap = QMap<QString, QByteArray>;
 
-inline FileMap snapshot()
+inline FileMap snapshot(const QString &folder)
 {
     FileMap files;
-    const QDir root(QDir::currentPath());
+    const QDir root(folder);
     const auto filters = QDir::Files | QDir::Hidden | QDir::System | QDir::AllDirs
                          | QDir::NoDotAndDotDot;
     QList<QFileInfo> pending = root.entryInfoList(filters);
@@ -38,9 +39,9 @@ inline FileMap snapshot()
 }
 
 // The files as they are now, with `written` put over them.
-inline FileMap snapshotWith(const FileMap &written)
+inline FileMap snapshotWith(const QString &folder, const FileMap &written)
 {
-    FileMap files = snapshot();
+    FileMap files = snapshot(folder);
     for (auto it = written.cbegin(); it != written.cend(); ++it)
         files.insert(it.key(), it.value());
     return files;

@@ -1,9 +1,10 @@
-// Test helper for the kill test in tst_reorganisation: reorganises the catalogue in
-// ./spartiti forever, each step followed by its inverse (move 1 to the end, delete 500,
-// insert an empty 1000), until it is killed. A folder left between a step and its
-// inverse by an earlier kill is put back first. It says "pronto" once it starts work, then "fatto" after each step.
+// Test helper for the kill test in tst_reorganisation: reorganises the catalogue in the
+// data folder it is given forever, each step followed by its inverse (move 1 to the end,
+// delete 500, insert an empty 1000), until it is killed. A folder left between a step and
+// its inverse by an earlier kill is put back first. It says "pronto" once it starts work,
+// then "fatto" after each step.
 //
-//   reorganiseloop <archive before any step> <first step, 0 to 2>
+//   reorganiseloop <archive before any step> <data folder> <first step, 0 to 2>
 
 #include "archive.h"
 #include "catalogue.h"
@@ -16,11 +17,11 @@ using namespace spartiti;
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "uso: reorganiseloop prima.js passo\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "uso: reorganiseloop prima.js cartella-spartiti passo\n");
         return 2;
     }
-    const QString data = QStringLiteral("spartiti");
+    const QString data = QString::fromLocal8Bit(argv[2]);
     auto original = std::make_unique<ScoreCatalogue>();
     auto catalogue = std::make_unique<ScoreCatalogue>();
     if (auto error = readArchive(*original, QString::fromLocal8Bit(argv[1]));
@@ -47,7 +48,7 @@ int main(int argc, char **argv)
     std::puts("pronto");
     std::fflush(stdout);
 
-    for (int round = std::atoi(argv[2]);; ++round) {
+    for (int round = std::atoi(argv[3]);; ++round) {
         ReorganisationPlan plan;
         const Reorganisation step = pending ? *pending : steps[round % 3];
         if (auto error = reorganise(*catalogue, data, step, fixed, &plan)) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// Helpers shared by the tests: a temporary working folder with the data folder
-// layout, and quick ways to write and read files in it.
+// Helpers shared by the tests: a temporary folder with the data folder layout, and
+// quick ways to write and read files in it.
 
+#include "cataloguefolder.h"
 #include "notifier.h"
 
 #include <QByteArray>
@@ -29,25 +30,29 @@ inline void useOwnCacheHome()
 }
 Q_CONSTRUCTOR_FUNCTION(useOwnCacheHome)
 
-// A fresh temporary folder made the process's working folder for the lifetime of the
-// object, holding `spartiti/` and `spartiti/audio/` unless asked otherwise.
+// A fresh temporary folder holding the data folder `spartiti/` and `spartiti/audio/`
+// unless asked otherwise. The process's working folder never changes: every path a test
+// uses is made absolute here.
 class WorkingFolder
 {
 public:
     explicit WorkingFolder(bool withDataFolder = true)
-        : m_previous(QDir::currentPath())
     {
         QVERIFY(m_dir.isValid());
-        QDir::setCurrent(m_dir.path());
         if (withDataFolder)
-            QDir().mkpath(QStringLiteral("spartiti/audio"));
+            QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("spartiti/audio")));
     }
-    ~WorkingFolder() { QDir::setCurrent(m_previous); }
 
     QString path() const { return m_dir.path(); }
+    // `relative` inside the temporary folder, e.g. file("spartiti/12L.jpg").
+    QString file(const QString &relative) const { return m_dir.filePath(relative); }
+    // The catalogue whose data folder is this folder's `spartiti`.
+    spartiti::CatalogueFolder catalogue() const { return spartiti::CatalogueFolder(file(QStringLiteral("spartiti"))); }
+    // Messages name the files they are about by their absolute path: a data table spells
+    // this folder as "<tmp>", and the test puts the folder's path in its place.
+    QString expand(QString text) const { return text.replace(QStringLiteral("<tmp>"), path()); }
 
 private:
-    QString m_previous;
     QTemporaryDir m_dir;
 };
 

@@ -1,7 +1,7 @@
 #include "archive.h"
 #include "catalogue.h"
+#include "cataloguefolder.h"
 #include "filesnapshot.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 #include "utf8detection.h"
 #include "webpagereader.h"
@@ -35,23 +35,24 @@ private slots:
 void TestArchive::roundTripRewritesSameBytes()
 {
     testsupport::WorkingFolder folder;
+    const QString archive = folder.catalogue().archive();
     const QByteArray original = archiveBytes({
         {"La donna \xe8 mobile", "Verdi, Giuseppe", "opera aria", "2"},
         {"  spazi  ", "", "", "0"},
         {"Caf\xe9 \x80 5", "Autore", "a b c \x81\x8d\x8f\x90\x9d", "33"},
     });
-    writeFile(paths::archive(), original);
+    writeFile(archive, original);
     ScoreCatalogue catalogue;
     catalogue.setValue(Field::Title, 5, QStringLiteral("sopra"));
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!readArchive(catalogue, archive));
     QCOMPARE(catalogue.scoreCount(), 3);
     QCOMPARE(catalogue.title(1), QStringLiteral("La donna è mobile"));
     QCOMPARE(catalogue.author(1), QStringLiteral("Verdi, Giuseppe"));
     QCOMPARE(catalogue.title(2), QStringLiteral("  spazi  "));
     QCOMPARE(catalogue.title(3), QStringLiteral("Café € 5"));
     QCOMPARE(catalogue.title(5), QStringLiteral("sopra"));
-    QVERIFY(!saveArchive(catalogue, paths::archive()));
-    QCOMPARE(readFile(paths::archive()), original);
+    QVERIFY(!saveArchive(catalogue, archive));
+    QCOMPARE(readFile(archive), original);
     testsupport::verifyPageReadsCatalogue(original, catalogue);
 }
 
@@ -68,13 +69,13 @@ void TestArchive::loading_data()
 {
     QTest::addColumn<QByteArray>("bytes");   // "<none>": no archive, "<no folder>": no spartiti
     QTest::addColumn<int>("records");        // -1: refused with a message
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("reason");     // "<tmp>" stands for the temporary folder
     QTest::addColumn<QByteArray>("saved");   // what saving writes back; null: not saved
     const QString tooShort = QStringLiteral("finisce prima del previsto");
     static const char junk[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,,,,,";
 
     QTest::newRow("no archive") << QByteArray("<none>") << -1 << "il file non esiste" << QByteArray();
-    QTest::newRow("no data folder") << QByteArray("<no folder>") << -1 << "la cartella \"spartiti\" non esiste"
+    QTest::newRow("no data folder") << QByteArray("<no folder>") << -1 << "la cartella \"<tmp>/spartiti\" non esiste"
                                     << QByteArray();
     // The record count is (items - 2) / 10 rounded to the nearest, a tie to the even one.
     QTest::newRow("0 items: empty file has no first line") << items(0) << -1 << tooShort << QByteArray();
@@ -117,18 +118,20 @@ void TestArchive::loading()
     QFETCH(QString, reason);
     QFETCH(QByteArray, saved);
     testsupport::WorkingFolder folder(bytes != "<no folder>");
+    const QString archive = folder.catalogue().archive();
     if (!bytes.startsWith('<'))
-        writeFile(paths::archive(), bytes);
-    const auto disk = filesnapshot::snapshot();
+        writeFile(archive, bytes);
+    const auto disk = filesnapshot::snapshot(folder.path());
     ScoreCatalogue catalogue;
     catalogue.setScoreCount(2);
     catalogue.setValue(Field::Title, 1, QStringLiteral("in memoria"));
 
-    const auto error = readArchive(catalogue, paths::archive());
-    QCOMPARE(filesnapshot::snapshot(), disk);
+    const auto error = readArchive(catalogue, archive);
+    QCOMPARE(filesnapshot::snapshot(folder.path()), disk);
     if (records < 0) {
         QVERIFY(error);
-        QVERIFY2(error->message.contains(QStringLiteral("\"spartiti/archivio.js\"")) && error->message.contains(reason),
+        QVERIFY2(error->message.contains(QLatin1Char('"') + archive + QLatin1Char('"'))
+                     && error->message.contains(folder.expand(reason)),
                  qPrintable(error->message));
         QCOMPARE(catalogue.scoreCount(), 2);
         QCOMPARE(catalogue.title(1), QStringLiteral("in memoria"));
@@ -137,8 +140,8 @@ void TestArchive::loading()
     QVERIFY2(!error, error ? qPrintable(error->message) : "");
     QCOMPARE(int(catalogue.scoreCount()), records);
     if (!saved.isNull()) {
-        QVERIFY(!saveArchive(catalogue, paths::archive()));
-        QCOMPARE(readFile(paths::archive()), saved);
+        QVERIFY(!saveArchive(catalogue, archive));
+        QCOMPARE(readFile(archive), saved);
     }
 }
 
@@ -163,40 +166,42 @@ void TestArchive::refusedSaves()
     QFETCH(QString, value);
     QFETCH(QString, mentions);
     testsupport::WorkingFolder folder;
+    const QString archive = folder.catalogue().archive();
     const QByteArray original = archiveBytes(testsupport::numberedRecords(3));
-    writeFile(paths::archive(), original);
+    writeFile(archive, original);
     ScoreCatalogue catalogue;
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!readArchive(catalogue, archive));
     catalogue.setValue(Field(field), 2, value);
-    const auto error = saveArchive(catalogue, paths::archive());
+    const auto error = saveArchive(catalogue, archive);
     QVERIFY(error);
     QVERIFY2(error->message.contains(mentions) && error->message.contains(QStringLiteral("numero 2")),
              qPrintable(error->message));
-    QCOMPARE(readFile(paths::archive()), original);
+    QCOMPARE(readFile(archive), original);
     QCOMPARE(catalogue.value(Field(field), 2), value);
-    QCOMPARE(QDir(QStringLiteral("spartiti")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    QCOMPARE(QDir(folder.catalogue().path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 // No scores and the full 3 276 save and load back; one more is refused before writing.
 void TestArchive::capacity()
 {
     testsupport::WorkingFolder folder;
+    const QString archive = folder.catalogue().archive();
     ScoreCatalogue catalogue;
-    QVERIFY(!saveArchive(catalogue, paths::archive()));
-    QCOMPARE(readFile(paths::archive()), QByteArray("var archivio = [\r\n ];\r\n"));
+    QVERIFY(!saveArchive(catalogue, archive));
+    QCOMPARE(readFile(archive), QByteArray("var archivio = [\r\n ];\r\n"));
 
     const QByteArray full = archiveBytes(testsupport::numberedRecords(ScoreCatalogue::MaxArchiveRecords));
-    writeFile(paths::archive(), full);
-    QVERIFY(!readArchive(catalogue, paths::archive()));
-    QVERIFY(!saveArchive(catalogue, paths::archive()));
+    writeFile(archive, full);
+    QVERIFY(!readArchive(catalogue, archive));
+    QVERIFY(!saveArchive(catalogue, archive));
     QCOMPARE(catalogue.scoreCount(), ScoreCatalogue::MaxArchiveRecords);
-    QCOMPARE(readFile(paths::archive()), full);
+    QCOMPARE(readFile(archive), full);
 
     catalogue.setScoreCount(ScoreCatalogue::MaxArchiveRecords + 1);
-    const auto error = saveArchive(catalogue, paths::archive());
+    const auto error = saveArchive(catalogue, archive);
     QVERIFY(error);
     QCOMPARE(error->kind, Error::Kind::TooManyRecords);
-    QCOMPARE(readFile(paths::archive()), full);
+    QCOMPARE(readFile(archive), full);
 }
 
 void TestArchive::utf8Detection_data()

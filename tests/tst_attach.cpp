@@ -1,8 +1,12 @@
-#include "attach.h"
+// The attaches of the page pickers and the track window, run by the document without
+// any window: each copies the chosen file into the data folder under the name of the
+// score asked for, on a thread of its own, and says once how it ended.
+
 #include "attachjob.h"
+#include "cataloguedocument.h"
+#include "cataloguefolder.h"
 #include "filesnapshot.h"
 #include "module1.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 
 using namespace spartiti;
@@ -19,35 +23,64 @@ const QByteArray chosenBytes("chosen file \0\x01\x80 bytes", 22);
 
 // A data folder with a placeholder, one existing page pair and track for score 12, and
 // a chosen file outside the data folder.
-void makeData()
+void makeData(const testsupport::WorkingFolder &folder)
 {
-    QDir().mkpath(QStringLiteral("pick"));
-    writeFile(QStringLiteral("spartiti/m.jpg"), placeholderBytes);
-    writeFile(QStringLiteral("spartiti/12L.jpg"), "old left");
-    writeFile(QStringLiteral("spartiti/12R.jpg"), "old right");
-    writeFile(QStringLiteral("spartiti/1L.jpg"), "score one");
-    writeFile(QStringLiteral("spartiti/audio/12.mp3"), "old track");
-    writeFile(QStringLiteral("pick/scelto.png"), chosenBytes);
+    QDir().mkpath(folder.file(QStringLiteral("pick")));
+    writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
+    writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
+    writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
+    writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
+    writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
+    writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
 }
 
-QString chosen() { return QDir::current().absoluteFilePath(QStringLiteral("pick/scelto.png")); }
-
-std::optional<Error> attachAs(const QString &kind, Module1 &state, const QString &path, int code)
+// How one attach ended, as the document told it.
+struct Outcome
 {
-    if (kind == "cancelled") {
-        // Stopped after its first block, as "Annulla" in the progress dialog does.
-        AttachJob job;
-        if (auto error = AttachJob::prepare(AttachJob::Kind::Track, state, path, code, job))
-            return error;
-        const auto error = job.run([](qint64 copied, qint64) { return copied == 0; });
-        job.finish(state);
-        return error;
+    std::optional<Error> error;
+    int finished = 0;          // attachFinished signals
+    QObject *requester = nullptr;
+    int number = -1;
+    QList<bool> running;       // attachRunningChanged signals
+};
+
+// Asks the document for one attach of `kind` ("cancelled": a track whose copy is stopped,
+// as "Annulla" in the progress dialog does) and waits until it has ended. A refusal comes
+// back at once with nothing started; otherwise attachFinished says how it ended.
+void attachAs(CatalogueDocument &document, const QString &kind, int score, const QString &path, int code,
+              Outcome &outcome)
+{
+    const AttachJob::Kind jobKind = kind == QLatin1String("left") ? AttachJob::Kind::LeftPage
+        : kind == QLatin1String("right")                         ? AttachJob::Kind::RightPage
+                                                                  : AttachJob::Kind::Track;
+    QObject requester;
+    QObject::connect(&document, &CatalogueDocument::attachFinished, &requester,
+                     [&](QObject *who, int number, const std::optional<Error> &error) {
+                         ++outcome.finished;
+                         outcome.requester = who;
+                         outcome.number = number;
+                         outcome.error = error;
+                     });
+    QObject::connect(&document, &CatalogueDocument::attachRunningChanged, &requester,
+                     [&](bool running) { outcome.running.append(running); });
+    if (auto refused = document.startAttach(jobKind, score, path, code, &requester)) {
+        outcome.error = refused;
+        QVERIFY(!document.attachRunning());
+        QCoreApplication::processEvents();
+        QCOMPARE(outcome.finished, 0);
+        QCOMPARE(outcome.running, QList<bool>());
+        return;
     }
-    if (kind == "left")
-        return attachLeftPage(state, path);
-    if (kind == "right")
-        return attachRightPage(state, path);
-    return attachTrack(state, path, code);
+    QVERIFY(document.attachRunning());
+    if (kind == QLatin1String("cancelled"))
+        document.cancelAttach();
+    QTRY_COMPARE_WITH_TIMEOUT(outcome.finished, 1, 60000);
+    QCoreApplication::processEvents();
+    QCOMPARE(outcome.finished, 1);   // exactly once
+    QCOMPARE(outcome.requester, &requester);
+    QCOMPARE(outcome.number, score);
+    QCOMPARE(outcome.running, (QList<bool>{true, false}));
+    QVERIFY(!document.attachRunning());
 }
 
 } // namespace
@@ -105,8 +138,8 @@ void TestAttach::attach_data()
         << "cancelled" << 12 << "pick/big.mp3" << 7 << "" << FileMap{} << QStringList{"annullata", "big.mp3"};
 }
 
-// Each attach writes byte-equal copies of the score on show's files, keeps the source
-// and touches nothing else; a track sets the category too. A refusal copies nothing; a
+// Each attach writes byte-equal copies of the files of the score asked for, keeps the
+// source and touches nothing else; a track sets the category too. A refusal copies nothing; a
 // failed copy stops where it failed and says what was done. Either way the category
 // stays as it was.
 void TestAttach::attach()
@@ -119,21 +152,37 @@ void TestAttach::attach()
     QFETCH(FileMap, written);
     QFETCH(QStringList, mentions);
     testsupport::WorkingFolder folder;
-    makeData();
-    if (!removed.isEmpty())
-        QVERIFY(QFileInfo(removed).isDir() ? QDir(removed).removeRecursively() : QFile::remove(removed));
+    makeData(folder);
+    if (!removed.isEmpty()) {
+        const QString gone = folder.file(removed);
+        QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
+    }
+    const QString chosen = path == QLatin1String("*") ? folder.file(QStringLiteral("pick/scelto.png"))
+                         : path.isEmpty()             ? QString()
+                                                      : folder.file(path);
     if (path.endsWith(QLatin1String("big.mp3"))) {
-        QFile big(path);
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(3 << 20));
+        // Large enough that the cancel always comes while the copy runs: a sparse file,
+        // whose blocks cost nothing until they are copied.
+        QFile big(chosen);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(64) << 20));
     }
     Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document(folder.catalogue(), state, notifier);
     state.setCurrentNumber(score);
-    const FileMap expected = snapshotWith(written);
+    // The editor showed the score on show with its files: those the attach replaces are
+    // the ones the user saw.
+    document.noteFilesSeen(score);
+    const FileMap expected = snapshotWith(folder.path(), written);
 
-    const auto error = attachAs(kind, state, path == "*" ? chosen() : path, code);
-    QCOMPARE(snapshot(), expected);
+    Outcome outcome;
+    attachAs(document, kind, score, chosen, code, outcome);
+    if (QTest::currentTestFailed())
+        return;
+    const std::optional<Error> &error = outcome.error;
+    QCOMPARE(snapshot(folder.path()), expected);
     const bool categorised = kind == "track" && mentions.isEmpty();
-    QCOMPARE(state.catalogue.category(score), categorised ? QString::number(code) : QString());
+    QCOMPARE(document.catalogue().category(score), categorised ? QString::number(code) : QString());
     if (mentions.isEmpty()) {
         QVERIFY2(!error, error ? qPrintable(error->message) : "");
         return;

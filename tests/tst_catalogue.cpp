@@ -1,8 +1,9 @@
 #include "catalogue.h"
+#include "cataloguedocument.h"
+#include "cataloguefolder.h"
 #include "categorylist.h"
 #include "module1.h"
 #include "pageorder.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 #include "webpagereader.h"
 #include "windows1252.h"
@@ -27,6 +28,14 @@ private slots:
 };
 
 namespace {
+QByteArray categoryFile(int names, const QByteArray &firstLine = "var generi = [")
+{
+    QByteArray out = firstLine + "\r\n";
+    for (int k = 1; k <= names; ++k)
+        out += "\"Genere " + QByteArray::number(k) + "\",\r\n";
+    return out;
+}
+
 // The kind of error an action throws, or -1.
 template<typename Action> int thrownKind(Action action)
 {
@@ -39,7 +48,8 @@ template<typename Action> int thrownKind(Action action)
 }
 } // namespace
 
-// Slots 0 to 9999, 16-bit counters and 200 category names; past them, an error.
+// Slots 0 to 9999 and 16-bit counters; past them, an error. Category codes 1 to 33 name
+// the categories of the list; any other code names none, without an error.
 void TestCatalogue::bounds()
 {
     ScoreCatalogue catalogue;
@@ -53,19 +63,22 @@ void TestCatalogue::bounds()
     catalogue.setScoreCount(32767);
     QVERIFY(thrownKind([&] { catalogue.setScoreCount(32768); }) >= 0);
     QCOMPARE(catalogue.scoreCount(), 32767);
-    Module1 state;
-    QVERIFY(thrownKind([&] { state.setCategoryName(201, QString()); }) >= 0);
-}
 
-namespace {
-QByteArray categoryFile(int names, const QByteArray &firstLine = "var generi = [")
-{
-    QByteArray out = firstLine + "\r\n";
-    for (int k = 1; k <= names; ++k)
-        out += "\"Genere " + QByteArray::number(k) + "\",\r\n";
-    return out;
+    testsupport::WorkingFolder folder;
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document(folder.catalogue(), state, notifier);
+    writeFile(document.folder().categoryList(), categoryFile(ScoreCatalogue::CategoryCount) + " ];\r\n");
+    QCOMPARE(document.categoryName(1), QStringLiteral("Genere 1"));
+    QCOMPARE(document.categoryName(ScoreCatalogue::CategoryCount), QStringLiteral("Genere 33"));
+    for (int code : {0, 34, 200, 201, -1}) {
+        QString name = QStringLiteral("?");
+        QCOMPARE(thrownKind([&] { name = document.categoryName(code); }), -1);
+        QCOMPARE(name, QString());
+    }
+    QVERIFY(!document.categoryListError());
+    QCOMPARE(notifier.count(), 0);
 }
-} // namespace
 
 void TestCatalogue::categoryList_data()
 {

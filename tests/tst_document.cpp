@@ -5,11 +5,12 @@
 #include "archive.h"
 #include "backups.h"
 #include "cataloguedocument.h"
+#include "cataloguefolder.h"
 #include "module1.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 
 #include <QLockFile>
+#include <QSignalSpy>
 #include <QUndoStack>
 
 #include <cstdio>
@@ -23,12 +24,18 @@ using Field = ScoreCatalogue::Field;
 
 namespace {
 
-// One editor's document on the working folder's archive.
+// The test's temporary folder, made afresh for each test function.
+std::optional<testsupport::WorkingFolder> folder;
+
+// The catalogue in the test's temporary folder.
+CatalogueFolder catalogue() { return folder->catalogue(); }
+
+// One editor's document on the temporary folder's archive.
 struct Editor
 {
     Module1 state;
     testsupport::RecordingNotifier notifier;
-    CatalogueDocument document{state, notifier};
+    CatalogueDocument document{catalogue(), state, notifier};
     int visit = 0;
 
     Editor() { QVERIFY(!document.load()); }
@@ -40,7 +47,7 @@ struct Editor
 QStringList onDisk()
 {
     ScoreCatalogue catalogue;
-    if (auto error = readArchive(catalogue, paths::archive()))
+    if (auto error = readArchive(catalogue, ::catalogue().archive()))
         return {error->message};
     QStringList records;
     for (int k = 1; k <= catalogue.scoreCount(); ++k)
@@ -50,18 +57,18 @@ QStringList onDisk()
 
 } // namespace
 
-// Every test starts in a fresh working folder whose archive holds three scores.
+// Every test starts in a fresh temporary folder whose archive holds three scores.
 class TestDocument : public QObject
 {
     Q_OBJECT
-    std::optional<testsupport::WorkingFolder> m_folder;
 
 private slots:
     void init()
     {
-        m_folder.emplace();
-        writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
+        folder.emplace();
+        writeFile(catalogue().archive(), archiveBytes(testsupport::numberedRecords(3)));
     }
+    void cleanup() { folder.reset(); }
     void undoStepsSearchAndBackupsFollowEdits();
     void twoEditorsOnOneArchive_data();
     void twoEditorsOnOneArchive();
@@ -93,13 +100,13 @@ void TestDocument::undoStepsSearchAndBackupsFollowEdits()
     QVERIFY(!a.document.isModified());
 
     QVERIFY(a.document.save() && a.document.save() && a.document.save());
-    QCOMPARE(backups::list(paths::archive()).size(), 1);   // saves without an edit add nothing
+    QCOMPARE(backups::list(catalogue().archive()).size(), 1);   // saves without an edit add nothing
     // A save that fails after keeping a backup takes that backup back.
     a.document.setField(1, Field::Title, QStringLiteral("modificato"), 3);
-    QVERIFY(QFile::setPermissions(paths::archive(), QFileDevice::ReadOwner));
+    QVERIFY(QFile::setPermissions(catalogue().archive(), QFileDevice::ReadOwner));
     QVERIFY(!a.document.save());
     QCOMPARE(a.notifier.warned.size(), 1);
-    QCOMPARE(backups::list(paths::archive()).size(), 1);
+    QCOMPARE(backups::list(catalogue().archive()).size(), 1);
     QVERIFY(a.document.isModified());
 }
 
@@ -129,8 +136,8 @@ void TestDocument::twoEditorsOnOneArchive()
     b.add(4, QStringLiteral("Nuovo di B"));
     QVERIFY(a.document.save());
     QVERIFY(a.notifier.asked.isEmpty());
-    const QByteArray afterA = readFile(paths::archive());
-    const int backupsBefore = int(backups::list(paths::archive()).size());
+    const QByteArray afterA = readFile(catalogue().archive());
+    const int backupsBefore = int(backups::list(catalogue().archive()).size());
     b.notifier.choices = answers;
     QCOMPARE(b.document.save(), saved);
     QVERIFY(b.notifier.choices.isEmpty());
@@ -141,15 +148,15 @@ void TestDocument::twoEditorsOnOneArchive()
     QCOMPARE(onDisk().value(1), secondScore);
     QCOMPARE(b.document.isModified(), !saved);
     if (!saved) {
-        QCOMPARE(readFile(paths::archive()), afterA);
-        QCOMPARE(backups::list(paths::archive()).size(), backupsBefore);
+        QCOMPARE(readFile(catalogue().archive()), afterA);
+        QCOMPARE(backups::list(catalogue().archive()).size(), backupsBefore);
         return;
     }
     QCOMPARE(onDisk().mid(2), QStringList({"Da B, il 3|Autore 3", "Nuovo di B|"}));
-    QCOMPARE(b.state.catalogue.title(2), secondScore.section(QLatin1Char('|'), 0, 0));
+    QCOMPARE(b.document.catalogue().title(2), secondScore.section(QLatin1Char('|'), 0, 0));
     if (answers.first() == 1) {
         // The other editor's version is kept, and the confirmation names where.
-        const QString kept = backups::list(paths::archive()).first();
+        const QString kept = backups::list(catalogue().archive()).first();
         QCOMPARE(readFile(kept), afterA);
         QVERIFY2(b.notifier.informed.last().contains(QFileInfo(kept).fileName()),
                  qPrintable(b.notifier.informed.last()));
@@ -168,25 +175,25 @@ void TestDocument::archiveChangedByAnotherProgram()
 {
     QFETCH(QString, how);
     Editor e;
-    const QByteArray original = readFile(paths::archive());
+    const QByteArray original = readFile(catalogue().archive());
     QSignalSpy noticed(&e.document, &CatalogueDocument::changedOnDiskChanged);
     e.edit(1, Field::Title, QStringLiteral("Mio titolo"));
     const QByteArray other = archiveBytes(testsupport::numberedRecords(4));
     if (how == QLatin1String("delete"))
-        QVERIFY(QFile::remove(paths::archive()));
+        QVERIFY(QFile::remove(catalogue().archive()));
     else   // in place, or written beside it and renamed over it
-        writeFile(how == QLatin1String("rename") ? QStringLiteral("spartiti/nuovo.tmp") : paths::archive(), other);
+        writeFile(how == QLatin1String("rename") ? catalogue().file(QStringLiteral("nuovo.tmp")) : catalogue().archive(), other);
     if (how == QLatin1String("rename"))
-        QCOMPARE(std::rename("spartiti/nuovo.tmp", qPrintable(paths::archive())), 0);
+        QCOMPARE(std::rename(qPrintable(catalogue().file(QStringLiteral("nuovo.tmp"))), qPrintable(catalogue().archive())), 0);
     QTRY_VERIFY(e.document.changedOnDisk());
     QCOMPARE(noticed.size(), 1);
     QVERIFY(e.notifier.asked.isEmpty());   // noticed quietly; the question waits for saving
     // The archive's own bytes put back in place are no change: the watch on the file
     // outlives a replace.
     if (how != QLatin1String("delete")) {
-        writeFile(paths::archive(), original);
+        writeFile(catalogue().archive(), original);
         QTRY_VERIFY(!e.document.changedOnDisk());
-        writeFile(paths::archive(), other);
+        writeFile(catalogue().archive(), other);
         QTRY_VERIFY(e.document.changedOnDisk());
     }
 
@@ -196,7 +203,7 @@ void TestDocument::archiveChangedByAnotherProgram()
     QCOMPARE(onDisk(), merged.first(how == QLatin1String("delete") ? 3 : 4));
     QVERIFY(!e.document.changedOnDisk());
     // A second change after the save is noticed too: the watch survived the replace.
-    writeFile(paths::archive(), other);
+    writeFile(catalogue().archive(), other);
     QTRY_VERIFY(e.document.changedOnDisk());
 }
 
@@ -211,23 +218,23 @@ void TestDocument::restoreReplacesTheWholeCatalogue_data()
 void TestDocument::restoreReplacesTheWholeCatalogue()
 {
     QFETCH(int, records);
-    QVERIFY(QDir().mkpath(QStringLiteral("spartiti/backup")));
+    QVERIFY(QDir().mkpath(catalogue().file(QStringLiteral("backup"))));
     auto copy = testsupport::numberedRecords(records);
     copy[0][0] = "Dalla copia";
-    writeFile(QStringLiteral("spartiti/backup/archivio-20260101-120000.js"), archiveBytes(copy));
+    writeFile(catalogue().file(QStringLiteral("backup/archivio-20260101-120000.js")), archiveBytes(copy));
     Editor e;
     e.edit(2, Field::Title, QStringLiteral("non salvato"));
     e.notifier.choice = 0;
     e.notifier.yes = true;
     e.document.restoreBackup();
-    QCOMPARE(e.state.catalogue.scoreCount(), records);
-    QCOMPARE(e.state.catalogue.title(1), QStringLiteral("Dalla copia"));
+    QCOMPARE(e.document.catalogue().scoreCount(), records);
+    QCOMPARE(e.document.catalogue().title(1), QStringLiteral("Dalla copia"));
     QCOMPARE(e.document.history()->count(), 0);
     QVERIFY(!e.document.isModified());
     // No record of the replaced catalogue survives past the copy's last, not even as
     // the record that "+" counts next.
     for (int k = records + 1; k <= 3; ++k)
-        QVERIFY(e.state.catalogue.title(k).isEmpty() && e.state.catalogue.author(k).isEmpty());
+        QVERIFY(e.document.catalogue().title(k).isEmpty() && e.document.catalogue().author(k).isEmpty());
     // Room for one more past the copy's last, unless the catalogue is full.
     const bool full = records == ScoreCatalogue::MaxArchiveRecords;
     QCOMPARE(e.document.addRecord(records + 1, records).has_value(), full);
@@ -253,12 +260,12 @@ void TestDocument::lock()
     if (holder == QLatin1String("live"))
         QVERIFY(other.document.acquireLock());
     // Undo files of a killed session: only an editor that holds the lock removes them.
-    const QString leftover = QStringLiteral("spartiti/.annulla/2147483647-1/1");
+    const QString leftover = catalogue().file(QStringLiteral(".annulla/2147483647-1/1"));
     QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
     writeFile(leftover, "kept");
     if (holder == QLatin1String("dead")) {
         // A lock as an editor leaves it, but naming a process that cannot exist.
-        const QString lockPath = QStringLiteral("spartiti/.archivio.lock");
+        const QString lockPath = catalogue().lockFile();
         QLockFile held(lockPath);
         QVERIFY(held.tryLock(0));
         QByteArray lockFile = readFile(lockPath);
@@ -266,11 +273,11 @@ void TestDocument::lock()
         writeFile(lockPath, lockFile.replace(0, lockFile.indexOf('\n'), "2147483647"));
     }
     if (holder == QLatin1String("no folder"))
-        QVERIFY(QDir(QStringLiteral("spartiti")).removeRecursively());
+        QVERIFY(QDir(catalogue().path()).removeRecursively());
     mine.notifier.yes = true;   // open anyway, when asked
     QVERIFY(mine.document.acquireLock());
     QCOMPARE(mine.notifier.asked.size(), int(asked));
-    QCOMPARE(QFileInfo::exists(QStringLiteral("spartiti/.annulla")), asked);
+    QCOMPARE(QFileInfo::exists(catalogue().file(QStringLiteral(".annulla"))), asked);
     QCOMPARE(mine.document.holdsLock(), !asked && holder != QLatin1String("no folder"));
     if (!asked)
         return;
@@ -297,22 +304,26 @@ void TestDocument::addedScoresTakeTheirFiles()
     Editor a, b;
     a.add(4, QStringLiteral("Di A"));
     QVERIFY(a.document.save());
-    writeFile(paths::track(4), "base di A");
+    writeFile(catalogue().track(4), "base di A");
     b.add(4, QStringLiteral("Di B"));
-    b.document.beginAttach(4);
-    writeFile(paths::leftPage(4), "pagina di B");
-    b.document.endAttach(4);
+    // B attaches a right page to its score 4, as its right picker does.
+    writeFile(folder->file(QStringLiteral("pagina.jpg")), "pagina di B");
+    QSignalSpy finished(&b.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!b.document.startAttach(AttachJob::Kind::RightPage, 4, folder->file(QStringLiteral("pagina.jpg"))));
+    QVERIFY(finished.wait(30000));
     if (occupied)
-        writeFile(paths::leftPage(5), "già qui");
+        writeFile(catalogue().rightPage(5), "già qui");
     b.notifier.choices = {0};
     QVERIFY(b.document.save());
     QCOMPARE(onDisk().mid(3), QStringList({"Di A|", "Di B|"}));
-    QCOMPARE(readFile(paths::track(4)), QByteArray("base di A"));
-    QVERIFY(!QFile::exists(paths::track(5)));
-    QCOMPARE(readFile(paths::leftPage(occupied ? 4 : 5)), QByteArray("pagina di B"));
+    QCOMPARE(readFile(catalogue().track(4)), QByteArray("base di A"));
+    QVERIFY(!QFile::exists(catalogue().track(5)));
+    QCOMPARE(readFile(catalogue().rightPage(occupied ? 4 : 5)), QByteArray("pagina di B"));
     const QString told = b.notifier.informed.last();
     QVERIFY2(told.contains(QStringLiteral("4 → 5")), qPrintable(told));
-    QCOMPARE(told.contains(QStringLiteral("esiste già un file con quel nome")), occupied);
+    // A file that stays where it is keeps its place; the message names the one left behind.
+    QCOMPARE(told.contains(QStringLiteral("non è stato rinominato in \"%1\"").arg(catalogue().rightPage(5))),
+             occupied);
 }
 
 QTEST_GUILESS_MAIN(TestDocument)

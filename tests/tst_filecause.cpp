@@ -5,7 +5,7 @@
 #include "atomicfile.h"
 #include "catalogue.h"
 #include "filecause.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "testsupport.h"
 #include "trackplayer.h"
 
@@ -97,27 +97,29 @@ void TestFileCause::messagesInItalian()
     if (fault == QLatin1String("read-only") && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
     testsupport::WorkingFolder folder;
+    const CatalogueFolder data = folder.catalogue();
     ScoreCatalogue catalogue;
-    writeFile(QStringLiteral("scelta.jpg"), "pagina");
+    const QString chosen = folder.file(QStringLiteral("scelta.jpg"));
+    writeFile(chosen, "pagina");
     const QString destination = fault == QLatin1String("long name")
-        ? QStringLiteral("spartiti/") + QString(300, QLatin1Char('a'))
-        : (action == QLatin1String("save") ? paths::archive() : paths::leftPage(3));
+        ? data.file(QString(300, QLatin1Char('a')))
+        : (action == QLatin1String("save") ? data.archive() : data.leftPage(3));
 
     QString message;
     if (action == QLatin1String("play")) {
         const bool format = fault == QLatin1String("format");
         if (format)
-            writeFile(paths::track(3), "not audio");
-        message = MediaTrackPlayer::errorMessage(QDir::current().absoluteFilePath(paths::track(3)),
+            writeFile(data.track(3), "not audio");
+        message = MediaTrackPlayer::errorMessage(data.track(3),
                                                  format ? QMediaPlayer::FormatError : QMediaPlayer::ResourceError);
     } else {
-        const auto writable = QFile::permissions(paths::dataFolder());
+        const auto writable = QFile::permissions(data.path());
         if (fault == QLatin1String("read-only"))
-            QFile::setPermissions(paths::dataFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(data.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const std::optional<Error> error = action == QLatin1String("save")
             ? saveArchive(catalogue, destination)
-            : copyFileAtomically(QStringLiteral("scelta.jpg"), destination);
-        QFile::setPermissions(paths::dataFolder(), writable);
+            : copyFileAtomically(chosen, destination);
+        QFile::setPermissions(data.path(), writable);
         QVERIFY(error);
         message = error->message;
     }

@@ -3,7 +3,6 @@
 // on the pages.
 
 #include "attachmentwindows.h"
-#include "attachrunner.h"
 #include "backups.h"
 #include "browsertesting.h"
 #include "editorfixture.h"
@@ -85,7 +84,7 @@ void TestForm1::movingAndTyping()
     e.click("Command1");
     auto records = testsupport::numberedRecords(12);
     records[5][2] = "tag uno due";
-    QCOMPARE(readFile(paths::archive()), archiveBytes(records));
+    QCOMPARE(readFile(e.catalogue().archive()), archiveBytes(records));
     QCOMPARE(e.notifier.informed, QStringList{QStringLiteral("OK!  Titolo 12  è nel tuo database!")});
     QCOMPARE(e.get<QLabel>("Label6")->text(), QStringLiteral("Sono presenti 12 Titoli nel file spartiti/archivio.js"));
 }
@@ -95,11 +94,12 @@ void TestForm1::movingAndTyping()
 void TestForm1::pagesAndIconFollowFiles()
 {
     Editor e(6);
-    for (const QString &page : {paths::leftPage(3), paths::leftPage(4), paths::rightPage(4)})
+    const CatalogueFolder &catalogue = e.catalogue();
+    for (const QString &page : {catalogue.leftPage(3), catalogue.leftPage(4), catalogue.rightPage(4)})
         writeJpeg(page);
-    writeFile(paths::track(4), "ID3");
-    QDir().mkdir(paths::leftPage(5));   // a folder named like a page
-    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), paths::categoryList()));
+    writeFile(catalogue.track(4), "ID3");
+    QDir().mkdir(catalogue.leftPage(5));   // a folder named like a page
+    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), catalogue.categoryList()));
     QVERIFY(e.load());
     QLabel *icon = e.get<QLabel>("Picture1");
     QAction *play = e.get<QAction>("ascolta");
@@ -124,7 +124,7 @@ void TestForm1::pagesAndIconFollowFiles()
     QCOMPARE(e.notifier.count(), 0);
 
     // A page attached to the record on show appears without moving away.
-    writeJpeg(paths::rightPage(6));
+    writeJpeg(catalogue.rightPage(6));
     e.form->refreshAttachments(5);
     QVERIFY(!e.shows("Image2"));
     e.form->refreshAttachments(6);
@@ -139,7 +139,7 @@ void TestForm1::newTitle_data()
     QTest::addColumn<int>("at");       // the record on show at "+"
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("empty archive, no title yet") << 0 << 1 << "" << 1 << 0 << "1||";
+    QTest::newRow("empty archive, no title yet") << 0 << 1 << "" << 1 << 1 << "1||";
     QTest::newRow("empty archive, first title") << 0 << 1 << "Primo" << 1 << 1 << "1|Primo|";
     QTest::newRow("typed past the last, from elsewhere") << 12 << 13 << "Tredici" << 3 << 13 << "13|Tredici|";
     QTest::newRow("nothing typed past the last") << 12 << 12 << "Nuovo" << 12 << 13 << "13||";
@@ -165,13 +165,13 @@ void TestForm1::newTitle()
     QCOMPARE(e.document.isModified(), edited <= records);
     e.moveTo(at);
     e.click("Command5");
-    QTEST(int(e.state.catalogue.scoreCount()), "count");
+    QTEST(int(e.document.catalogue().scoreCount()), "count");
     QTEST(e.record(), "shown");
     QCOMPARE(e.notifier.warned, records == 3276 ? QStringList{"L'archivio può contenere al massimo 3276 titoli"}
                                                 : QStringList{});
-    if (e.state.catalogue.scoreCount() > records) {
+    if (e.document.catalogue().scoreCount() > records) {
         e.history()->undo();
-        QCOMPARE(e.state.catalogue.scoreCount(), records);
+        QCOMPARE(e.document.catalogue().scoreCount(), records);
         QCOMPARE(e.selector()->value(), at);
         QCOMPARE(e.selector()->maximum(), records + 1);
     }
@@ -196,7 +196,7 @@ void TestForm1::unsavedEditsQuestion()
     for (const bool viaMenu : {false, true}) {
         Editor e(2);
         QVERIFY(e.load());
-        const QByteArray archive = readFile(paths::archive());
+        const QByteArray archive = readFile(e.catalogue().archive());
         if (edit)
             QTest::keyClicks(e.field("Text4"), QStringLiteral(" nuovo"));
         e.notifier.nextAnswer = Notifier::Answer(answer);
@@ -207,7 +207,7 @@ void TestForm1::unsavedEditsQuestion()
         QCOMPARE(e.notifier.asked, edit ? QStringList{"Ci sono modifiche non salvate. Salvarle prima di uscire?"}
                                         : QStringList{});
         QTEST(!e.form->isVisible(), "ends");
-        QTEST(readFile(paths::archive()) != archive, "saved");
+        QTEST(readFile(e.catalogue().archive()) != archive, "saved");
     }
 }
 
@@ -238,12 +238,12 @@ void TestForm1::refusedCharacters()
     title->clear();
     title->insert(typed);
     QTEST(title->text(), "kept");
-    QTEST(e.state.catalogue.title(1), "kept");
+    QTEST(e.document.catalogue().title(1), "kept");
     QTEST(e.form->lastRefusalHint(), "hint");
     e.click("Command1");
     QVERIFY(e.notifier.warned.isEmpty());
     QStringList page;
-    testsupport::pageReads(readFile(paths::archive()), QStringLiteral("archivio"), page);
+    testsupport::pageReads(readFile(e.catalogue().archive()), QStringLiteral("archivio"), page);
     QCOMPARE(page.value(1), title->text());
 }
 
@@ -260,32 +260,31 @@ void TestForm1::utf8ArchiveAtStartUp()
     QCOMPARE(e.notifier.buttons, (QStringList{QStringLiteral("Converti"), QStringLiteral("Lascia così")}));
     QCOMPARE(e.field("Text2")->text(), QStringLiteral("La donna è mobile"));
     QVERIFY(e.document.isModified());
-    QCOMPARE(readFile(backups::list(paths::archive()).value(0)), utf8);
+    QCOMPARE(readFile(backups::list(e.catalogue().archive()).value(0)), utf8);
     e.click("Command1");
-    QCOMPARE(readFile(paths::archive()), archiveBytes({{"La donna \xe8 mobile", "Verdi, Giuseppe", "", "2"}}));
+    QCOMPARE(readFile(e.catalogue().archive()), archiveBytes({{"La donna \xe8 mobile", "Verdi, Giuseppe", "", "2"}}));
 }
 
 // An attach made through a picker is one step: undo puts the old files back.
 void TestForm1::attachFromPickerIsUndone()
 {
     Editor e(4);
-    writeFile(paths::leftPage(3), "vecchia");
-    writeFile(QStringLiteral("spartiti/m.jpg"), "segnaposto");
-    QVERIFY(QDir().mkdir(QStringLiteral("pick")));
-    writeFile(QStringLiteral("pick/nuova.jpg"), "nuova");
+    writeFile(e.catalogue().leftPage(3), "vecchia");
+    writeFile(e.catalogue().placeholderPage(), "segnaposto");
+    QVERIFY(QDir().mkdir(e.file(QStringLiteral("pick"))));
+    writeFile(e.file(QStringLiteral("pick/nuova.jpg")), "nuova");
     QVERIFY(e.load());
     e.moveTo(3);
     AttachmentWindows windows(e.document, e.notifier);
     windows.openLeftPicker();
     PagePicker *picker = windows.leftPicker();
-    browsertesting::clickFile(picker->browser(), QDir::current().absoluteFilePath(QStringLiteral("pick")),
-                              QStringLiteral("nuova.jpg"));
-    browsertesting::click(picker, "Command2");
+    browsertesting::clickFile(picker->browser(), e.file(QStringLiteral("pick")), QStringLiteral("nuova.jpg"));
+    browsertesting::click(e.document, picker, "Command2");
     QTRY_COMPARE(e.history()->count(), 1);
-    QCOMPARE(readFile(paths::rightPage(3)), QByteArray("segnaposto"));
+    QCOMPARE(readFile(e.catalogue().rightPage(3)), QByteArray("segnaposto"));
     e.history()->undo();
-    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("vecchia"));
-    QVERIFY(!QFileInfo::exists(paths::rightPage(3)));
+    QCOMPARE(readFile(e.catalogue().leftPage(3)), QByteArray("vecchia"));
+    QVERIFY(!QFileInfo::exists(e.catalogue().rightPage(3)));
     picker->hide();
 }
 
@@ -319,22 +318,22 @@ void TestForm1::dropToAttach()
     QFETCH(QString, written);
     QFETCH(QString, message);
     Editor e(3);
-    for (const QString &name : {paths::placeholderPage(), QStringLiteral("p.jpg"), QStringLiteral("q.jpg")})
+    for (const QString &name : {e.catalogue().placeholderPage(), e.file(QStringLiteral("p.jpg")), e.file(QStringLiteral("q.jpg"))})
         writeJpeg(name);
-    writeFile(QStringLiteral("t.mp3"), "ID3");
-    QDir().mkdir(QStringLiteral("cartella"));
+    writeFile(e.file(QStringLiteral("t.mp3")), "ID3");
+    QDir().mkdir(e.file(QStringLiteral("cartella")));
     QVERIFY(e.load());
     e.moveTo(2);
     QSignalSpy trackAsked(e.form.get(), &Form1::trackFileDropped);
     QList<QUrl> urls;
     for (const QString &name : dropped)
-        urls.append(QUrl::fromLocalFile(QDir::current().absoluteFilePath(name)));
+        urls.append(QUrl::fromLocalFile(e.file(name)));
     QMimeData data;
     data.setUrls(urls);
 
     const bool taken = e.form->dropFiles(&data, DropTarget(target));
-    QTRY_VERIFY(!AttachRunner::anyRunning());
-    QCOMPARE(QString(QFile::exists(paths::leftPage(2)) ? "L" : "") + (QFile::exists(paths::rightPage(2)) ? "R" : ""),
+    QTRY_VERIFY(!e.document.attachRunning());
+    QCOMPARE(QString(QFile::exists(e.catalogue().leftPage(2)) ? "L" : "") + (QFile::exists(e.catalogue().rightPage(2)) ? "R" : ""),
              written);
     QCOMPARE(e.notifier.informed.value(0) + e.notifier.warned.value(0), message);
     QCOMPARE(trackAsked.size(), target == int(DropTarget::Track) && taken ? 1 : 0);
@@ -343,7 +342,7 @@ void TestForm1::dropToAttach()
     // A page attached by a drop is one undoable step, as from the pickers.
     if (!written.isEmpty()) {
         e.history()->undo();
-        QVERIFY(!QFile::exists(paths::rightPage(2)));
+        QVERIFY(!QFile::exists(e.catalogue().rightPage(2)));
     }
 }
 

@@ -3,13 +3,44 @@
 
 #include "atomicfile.h"
 #include "backups.h"
+#include "cataloguedocument.h"
 #include "checkwindow.h"
 #include "editorfixture.h"
+
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QSignalSpy>
+
+#include <unistd.h>
 
 using namespace spartiti;
 using testsupport::readFile;
 using testsupport::writeFile;
 using Editor = testsupport::EditorFixture;
+
+namespace {
+
+// Attaches `chosen` to score `number` as the windows do, and waits for the outcome.
+void attachAndWait(Editor &e, AttachJob::Kind kind, int number, const QString &chosen, int category = 0)
+{
+    QSignalSpy finished(&e.document, &CatalogueDocument::attachFinished);
+    const auto refused = e.document.startAttach(kind, number, chosen, category);
+    QVERIFY2(!refused, refused ? qPrintable(refused->message) : "");
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.size(), 1);
+}
+
+// Stands in for the sync of every file written while it is installed: it waits for a
+// release of `copyMayEnd`, so that an attach's copy is still running while the test
+// does something else.
+QSemaphore copyMayEnd;
+int heldSync(int fd)
+{
+    copyMayEnd.acquire();
+    return ::fsync(fd);
+}
+
+} // namespace
 
 class TestHistory : public QObject
 {
@@ -45,7 +76,7 @@ void TestHistory::fieldEditsAcrossRecordsAndVisits()
     e.history()->redo();
     e.history()->redo();
     QCOMPARE(e.record(), QStringLiteral("5|Titolo 5|"));
-    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2 a b"));
+    QCOMPARE(e.document.catalogue().title(2), QStringLiteral("Titolo 2 a b"));
 
     // The undo key in a field undoes the session's last step, not the field's typing.
     e.moveTo(3);
@@ -61,29 +92,35 @@ void TestHistory::attachUndoRestoresFilesAndCategory()
 {
     Editor e(4);
     QVERIFY(e.load());
+    const CatalogueFolder &catalogue = e.catalogue();
     const QByteArray oldLeft("old left\0\xff", 10);
-    writeFile(paths::leftPage(3), oldLeft);
+    writeFile(catalogue.leftPage(3), oldLeft);
+    writeFile(catalogue.placeholderPage(), "new");
+    writeFile(e.file(QStringLiteral("nuovo")), "new");
+    // The editor showed score 3 with its left page, then moved on.
+    e.moveTo(3);
     e.moveTo(1);
 
-    // What the track window and the left picker do, between the two notifications: each
-    // file is replaced by a new one, never written in place.
-    e.document.beginAttach(3);
-    for (const QString &path : {paths::leftPage(3), paths::rightPage(3), paths::track(3)})
-        QVERIFY(!replaceFileAtomically(path, "new"));
-    e.state.catalogue.setValue(ScoreCatalogue::Field::Category, 3, QStringLiteral("7"));
-    e.document.endAttach(3);
+    // What the left picker and then the track window do: each file is replaced by a new
+    // one, never written in place, and the track files score 3 under category 7.
+    attachAndWait(e, AttachJob::Kind::LeftPage, 3, e.file(QStringLiteral("nuovo")));
+    attachAndWait(e, AttachJob::Kind::Track, 3, e.file(QStringLiteral("nuovo")), 7);
+    QCOMPARE(e.history()->count(), 2);
     QVERIFY(e.document.isModified());
 
     for (int round = 0; round < 2; ++round) {
         e.history()->undo();
+        e.history()->undo();
         QCOMPARE(e.selector()->value(), 3);
-        QCOMPARE(readFile(paths::leftPage(3)), oldLeft);
-        QVERIFY(!QFileInfo::exists(paths::rightPage(3)) && !QFileInfo::exists(paths::track(3)));
-        QCOMPARE(e.state.catalogue.category(3), QStringLiteral("3"));
+        QCOMPARE(readFile(catalogue.leftPage(3)), oldLeft);
+        QVERIFY(!QFileInfo::exists(catalogue.rightPage(3)) && !QFileInfo::exists(catalogue.track(3)));
+        QCOMPARE(e.document.catalogue().category(3), QStringLiteral("3"));
         QVERIFY(!e.document.isModified());
         e.history()->redo();
-        QCOMPARE(readFile(paths::leftPage(3)) + readFile(paths::track(3)), QByteArray("newnew"));
-        QCOMPARE(e.state.catalogue.category(3), QStringLiteral("7"));
+        e.history()->redo();
+        QCOMPARE(readFile(catalogue.leftPage(3)) + readFile(catalogue.rightPage(3)) + readFile(catalogue.track(3)),
+                 QByteArray("newnewnew"));
+        QCOMPARE(e.document.catalogue().category(3), QStringLiteral("7"));
     }
 }
 
@@ -94,14 +131,14 @@ void TestHistory::restoreAsksAndKeepsTheReplacedArchive()
     QVERIFY(e.load());
     e.type("Text2", QStringLiteral("!"));
     e.click("Command1");
-    QCOMPARE(backups::list(paths::archive()).size(), 1);
+    QCOMPARE(backups::list(e.catalogue().archive()).size(), 1);
     e.notifier.choice = 0;
     e.document.restoreBackup();   // answered no
-    QCOMPARE(e.state.catalogue.title(2), QStringLiteral("Titolo 2!"));
+    QCOMPARE(e.document.catalogue().title(2), QStringLiteral("Titolo 2!"));
     e.notifier.yes = true;
     e.document.restoreBackup();
     QCOMPARE(e.record(), QStringLiteral("2|Titolo 2|Autore 2"));
-    QCOMPARE(backups::list(paths::archive()).size(), 2);
+    QCOMPARE(backups::list(e.catalogue().archive()).size(), 2);
 }
 
 void TestHistory::checkWindowGoesToScore()
@@ -110,7 +147,7 @@ void TestHistory::checkWindowGoesToScore()
     QVERIFY(e.load());
     e.moveTo(2);
     e.field("Text2")->clear();
-    writeFile(paths::rightPage(1), "R");
+    writeFile(e.catalogue().rightPage(1), "R");
     e.moveTo(3);
     e.form->checkCatalogue();
     CheckWindow *window = e.form->checkWindow();
@@ -128,35 +165,50 @@ void TestHistory::deleteFromMenuUndoAndRedo()
 {
     Editor e(4);
     QVERIFY(e.load());
+    const CatalogueFolder &catalogue = e.catalogue();
     for (int k : {2, 3})
-        writeFile(paths::leftPage(k), "pagina " + QByteArray::number(k));
+        writeFile(catalogue.leftPage(k), "pagina " + QByteArray::number(k));
+    writeFile(e.file(QStringLiteral("destra.jpg")), "destra");
     e.moveTo(4);
     e.type("Text2", QStringLiteral(" bis"));
     e.moveTo(2);
     QAction *remove = e.get<QAction>("eliminaSpartito");
-    e.form->setCopyRunning(true);
-    remove->trigger();
-    QCOMPARE(e.state.catalogue.scoreCount(), 4);
-    e.form->setCopyRunning(false);
+    {
+        // A copy of score 1's right page is held running while the deletion is asked for.
+        QSignalSpy finished(&e.document, &CatalogueDocument::attachFinished);
+        syncFile = heldSync;
+        const auto restore = qScopeGuard([&] {
+            copyMayEnd.release(100);
+            QTRY_VERIFY(!e.document.attachRunning());
+            syncFile = ::fsync;
+            copyMayEnd.acquire(copyMayEnd.available());
+        });
+        QVERIFY(!e.document.startAttach(AttachJob::Kind::RightPage, 1, e.file(QStringLiteral("destra.jpg"))));
+        remove->trigger();
+        QCOMPARE(e.document.catalogue().scoreCount(), 4);
+        copyMayEnd.release();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(readFile(catalogue.rightPage(1)), QByteArray("destra"));
+    }
     e.notifier.yes = true;
     remove->trigger();
 
     const QByteArray deleted = testsupport::archiveBytes({{"Titolo 1", "Autore 1", "tag uno", "1"},
                                                           {"Titolo 3", "Autore 3", "tag uno", "3"},
                                                           {"Titolo 4 bis", "Autore 4", "tag uno", "4"}});
-    QCOMPARE(readFile(paths::archive()), deleted);
-    QCOMPARE(readFile(paths::leftPage(2)), QByteArray("pagina 3"));
-    QVERIFY(!QFile::exists(paths::leftPage(3)));
+    QCOMPARE(readFile(catalogue.archive()), deleted);
+    QCOMPARE(readFile(catalogue.leftPage(2)), QByteArray("pagina 3"));
+    QVERIFY(!QFile::exists(catalogue.leftPage(3)));
     QCOMPARE(e.field("Text2")->text(), QStringLiteral("Titolo 3"));
     QVERIFY(!e.document.isModified());
 
     e.history()->undo();
-    QCOMPARE(e.state.catalogue.scoreCount(), 4);
-    QCOMPARE(readFile(paths::leftPage(2)), QByteArray("pagina 2"));
-    QCOMPARE(readFile(paths::leftPage(3)), QByteArray("pagina 3"));
-    QVERIFY(!QFileInfo::exists(QStringLiteral("spartiti/eliminati")));
+    QCOMPARE(e.document.catalogue().scoreCount(), 4);
+    QCOMPARE(readFile(catalogue.leftPage(2)), QByteArray("pagina 2"));
+    QCOMPARE(readFile(catalogue.leftPage(3)), QByteArray("pagina 3"));
+    QVERIFY(!QFileInfo::exists(catalogue.file(QStringLiteral("eliminati"))));
     e.history()->redo();
-    QCOMPARE(readFile(paths::archive()), deleted);
+    QCOMPARE(readFile(catalogue.archive()), deleted);
     QCOMPARE(e.notifier.warned.size(), 1);   // the running copy, nothing else
 }
 

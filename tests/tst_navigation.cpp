@@ -110,7 +110,7 @@ void TestNavigation::keyboardMoves()
     QTest::keyClick(title, Qt::Key_X);
     QTest::keyClick(title, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(e.notifier.informed, QStringList{QStringLiteral("OK!  Titolo 15  è nel tuo database!")});
-    QCOMPARE(e.state.catalogue.title(12), QStringLiteral("Titolo 12x"));
+    QCOMPARE(e.document.catalogue().title(12), QStringLiteral("Titolo 12x"));
 }
 
 // The icon's click, Space on it or Ctrl+P plays and stops the record's own track; moving
@@ -118,7 +118,7 @@ void TestNavigation::keyboardMoves()
 void TestNavigation::playStopAndStopOnMove()
 {
     Editor e(3);
-    writeFile(paths::track(2), "ID3");
+    writeFile(e.catalogue().track(2), "ID3");
     FakePlayer player;
     e.form->setTrackPlayer(&player);
     QVERIFY(e.load());
@@ -126,7 +126,7 @@ void TestNavigation::playStopAndStopOnMove()
     e.moveTo(2);
     QVERIFY(player.played.isEmpty());   // never starts by itself
     QTest::mouseClick(icon, Qt::LeftButton);
-    QCOMPARE(player.played, QStringList{paths::track(2)});
+    QCOMPARE(player.played, QStringList{e.catalogue().track(2)});
     QTest::mouseClick(icon, Qt::LeftButton);
     QVERIFY(!player.isPlaying());
     QTest::mouseClick(icon, Qt::LeftButton);
@@ -171,8 +171,8 @@ void TestNavigation::keyboardWalk()
     QFETCH(QString, window);
     QFETCH(QStringList, steps);
     Editor e(3);
-    writeFile(paths::track(3), "ID3");
-    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), paths::categoryList()));
+    writeFile(e.catalogue().track(3), "ID3");
+    QVERIFY(QFile::copy(QStringLiteral(SPARTITI_DEMO_DIR "/generi.js"), e.catalogue().categoryList()));
     AttachmentWindows windows(e.document, e.notifier);
     QVERIFY(e.load());
     QWidget *shown = e.form.get();

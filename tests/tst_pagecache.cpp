@@ -142,8 +142,8 @@ void TestPageCache::decodesByContent()
     QFETCH(QByteArray, content);
     QFETCH(QString, corners);
     testsupport::WorkingFolder folder;
-    writeFile(paths::leftPage(1), content);
-    const PageImage decoded = decodePage(paths::leftPage(1), Box);
+    writeFile(folder.catalogue().leftPage(1), content);
+    const PageImage decoded = decodePage(folder.catalogue().leftPage(1), Box);
     const QImage page = decoded.picture;
     QTEST(decoded.problem, "problem");
     QCOMPARE(page.isNull(), corners.isEmpty());
@@ -171,10 +171,11 @@ void TestPageCache::readAheadFollowsTheDirection()
     QFETCH(int, number);
     QFETCH(int, step);
     testsupport::WorkingFolder folder;
+    const CatalogueFolder catalogue = folder.catalogue();
     for (int n = 1; n <= 12; ++n)
-        writeFile(paths::leftPage(n), "L");
+        writeFile(catalogue.leftPage(n), "L");
     QList<int> ahead;
-    for (const PageKey &key : pagesAround(number, step, 1, 12))
+    for (const PageKey &key : pagesAround(catalogue, number, step, 1, 12))
         ahead.append(QFileInfo(key.path).fileName().chopped(5).toInt());
     QTEST(ahead, "ahead");
 }
@@ -187,8 +188,8 @@ void TestPageCache::staysWithinBudget()
     PageCache cache(small, 3 * pageBytes + pageBytes / 2);
     QList<PageKey> keys;
     for (int n = 1; n <= 8; ++n) {
-        writeFile(paths::leftPage(n), jpegBytes(plainPage(200, 280, Qt::white)));
-        keys.append(PageCache::keyFor(paths::leftPage(n)));
+        writeFile(folder.catalogue().leftPage(n), jpegBytes(plainPage(200, 280, Qt::white)));
+        keys.append(PageCache::keyFor(folder.catalogue().leftPage(n)));
     }
     QSignalSpy ready(&cache, &PageCache::pageReady);
     cache.setWanted(keys.first(4), keys.mid(4));
@@ -209,10 +210,10 @@ void TestPageCache::editorShowsPages()
     // are large, so slow to decode.
     for (const int n : {2, 4, 5, 6, 7, 8, 9, 10, 11, 12}) {
         const int side = n == 2 ? 1200 : 400;
-        for (const QString &page : {paths::leftPage(n), paths::rightPage(n)})
+        for (const QString &page : {e.catalogue().leftPage(n), e.catalogue().rightPage(n)})
             writeFile(page, jpegBytes(plainPage(side, side * 7 / 5, n % 2 ? Qt::black : Qt::white)));
     }
-    writeFile(paths::leftPage(4), "not a picture");
+    writeFile(e.catalogue().leftPage(4), "not a picture");
     QVERIFY(e.load());
     waitUntilIdle(e.cache());
 
@@ -238,16 +239,16 @@ void TestPageCache::editorShowsPages()
     waitUntilIdle(e.cache());
     QCOMPARE(e.shown(), QStringLiteral("-w"));
     QCOMPARE(e.get<QLabel>("Image1")->text(), QStringLiteral("Non è un'immagine"));
-    const std::optional<PageImage> remembered = e.cache()->find(PageCache::keyFor(paths::leftPage(4)));
+    const std::optional<PageImage> remembered = e.cache()->find(PageCache::keyFor(e.catalogue().leftPage(4)));
     QVERIFY(remembered.has_value() && remembered->picture.isNull());
     QCOMPARE(e.notifier.count(), 0);
     const ThumbnailStore store;
-    QVERIFY(store.hasFailed(ThumbnailStore::originalOf(paths::leftPage(4))));
-    QVERIFY(!store.find(ThumbnailStore::originalOf(paths::rightPage(4)), ThumbnailStore::sizeFor(Box)).isNull());
+    QVERIFY(store.hasFailed(ThumbnailStore::originalOf(e.catalogue().leftPage(4))));
+    QVERIFY(!store.find(ThumbnailStore::originalOf(e.catalogue().rightPage(4)), ThumbnailStore::sizeFor(Box)).isNull());
 
     // A replaced file shows anew, although its decoded picture is still in memory.
     // Another size too: a rewrite within the file system's clock tick keeps the time.
-    writeFile(paths::rightPage(5), jpegBytes(plainPage(300, 420, Qt::white)));
+    writeFile(e.catalogue().rightPage(5), jpegBytes(plainPage(300, 420, Qt::white)));
     e.moveTo(5);
     QTRY_COMPARE(e.shown(), QStringLiteral("kw"));
     waitUntilIdle(e.cache());

@@ -24,12 +24,14 @@ struct Pickers : AttachFixture
     explicit Pickers(int current = 12)
         : AttachFixture(current)
     {
-        writeFile(QStringLiteral("spartiti/m.jpg"), "placeholder");
-        writeFile(QStringLiteral("spartiti/12L.jpg"), "old left");
-        writeFile(QStringLiteral("spartiti/12R.jpg"), "old right");
-        writeFile(QStringLiteral("pick/scelto.jpg"), "a page");
-        writeFile(QStringLiteral("pick/altro.txt"), "not a picture");
-        writeFile(QStringLiteral("pick/.nascosto"), "hidden");
+        writeFile(file(QStringLiteral("spartiti/m.jpg")), "placeholder");
+        writeFile(file(QStringLiteral("spartiti/12L.jpg")), "old left");
+        writeFile(file(QStringLiteral("spartiti/12R.jpg")), "old right");
+        writeFile(file(QStringLiteral("pick/scelto.jpg")), "a page");
+        writeFile(file(QStringLiteral("pick/altro.txt")), "not a picture");
+        writeFile(file(QStringLiteral("pick/.nascosto")), "hidden");
+        // The editor showed the score on show with its pages.
+        document.noteFilesSeen(current);
     }
 };
 
@@ -82,9 +84,9 @@ void TestPickers::previewThenOk()
     Pickers f;
     QImage page(300, 500, QImage::Format_RGB32);
     page.fill(Qt::white);
-    QVERIFY(page.save(QStringLiteral("pick/pagina.jpg"), "JPEG"));
-    QVERIFY(page.scaled(640, 480).save(QStringLiteral("pick/pagina.dat"), "PNG"));
-    writeFile(QStringLiteral("pick/vuota.jpg"), QByteArray());
+    QVERIFY(page.save(f.file(QStringLiteral("pick/pagina.jpg")), "JPEG"));
+    QVERIFY(page.scaled(640, 480).save(f.file(QStringLiteral("pick/pagina.dat")), "PNG"));
+    writeFile(f.file(QStringLiteral("pick/vuota.jpg")), QByteArray());
     PagePicker *picker = f.openPicker(left);
     auto *preview = picker->findChild<QLabel *>("anteprima");
     QVERIFY(preview && preview->pixmap().isNull());
@@ -100,23 +102,23 @@ void TestPickers::previewThenOk()
         const QSize own = file.endsWith(QStringLiteral(".jpg")) ? QSize(300, 500) : QSize(640, 480);
         QVERIFY(qAbs(size.width() * own.height() - size.height() * own.width()) <= own.width());
     }
-    const QString target = left ? QStringLiteral("spartiti/12L.jpg") : QStringLiteral("spartiti/12R.jpg");
-    const QString chosen = QStringLiteral("pick/") + file;
+    const QString target = left ? f.document.folder().leftPage(12) : f.document.folder().rightPage(12);
+    const QString chosen = f.file(QStringLiteral("pick/") + file);
     const bool isGone = warning == QStringLiteral("Prima devi selezionare un file!");
     const QByteArray expected = readFile(isGone ? target : chosen);
     if (change == QStringLiteral("placeholder removed"))
-        QVERIFY(QFile::remove(QStringLiteral("spartiti/m.jpg")));
+        QVERIFY(QFile::remove(f.document.folder().placeholderPage()));
     else if (!change.isEmpty())
         QVERIFY(QFile::remove(chosen));
     if (change == QStringLiteral("fifo"))
         QCOMPARE(mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
     if (isGone) {
         QTRY_COMPARE(label(picker, "Label1"), QStringLiteral("File non più presente: ") + file);
-        QCOMPARE(picker->chosenPath(), QDir::current().absoluteFilePath(chosen));
+        QCOMPARE(picker->chosenPath(), chosen);
         QTRY_COMPARE(label(picker, "anteprimaInfo"), QString());
     }
 
-    click(picker, "Command2");
+    f.click(picker, "Command2");
     QCOMPARE(readFile(target), expected);
     QCOMPARE(f.attached.size(), isGone ? 0 : 1);
     QCOMPARE(f.attached.value(0).value(0).toInt(), isGone ? 0 : 12);
@@ -138,7 +140,7 @@ void TestPickers::followsTheScoreKeepsItsChoiceUntilClosed()
     f.choose(right.data(), QStringLiteral("scelto.jpg"));
     const QString chosen = right->chosenPath();
     QVERIFY(!chosen.isEmpty());
-    click(right, "Command1");
+    f.click(right, "Command1");
     QVERIFY(!right->isVisible());
     QCOMPARE(f.openPicker(true), left);       // a second press makes no second window
 
@@ -149,9 +151,9 @@ void TestPickers::followsTheScoreKeepsItsChoiceUntilClosed()
     QCOMPARE(label(right, "Label2"), QStringLiteral("9"));
     QCOMPARE(right->chosenPath(), chosen);
     QCOMPARE(right->browser()->folder(), f.pickFolder());
-    click(right, "Command2");
-    QCOMPARE(readFile(QStringLiteral("spartiti/9R.jpg")), readFile(chosen));
-    QVERIFY(!QFile::exists(QStringLiteral("spartiti/5R.jpg")));
+    f.click(right, "Command2");
+    QCOMPARE(readFile(f.document.folder().rightPage(9)), readFile(chosen));
+    QVERIFY(!QFile::exists(f.document.folder().rightPage(5)));
 
     f.openPicker(false);
     QVERIFY(right->close());                  // the title bar's close button
@@ -191,8 +193,8 @@ void TestPickers::choosingAFile()
 void TestPickers::lateDecodeIsNotShown()
 {
     Pickers f;
-    QVERIFY(QImage(300, 500, QImage::Format_RGB32).save(QStringLiteral("pick/prima.png")));
-    QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(QStringLiteral("pick/seconda.png")));
+    QVERIFY(QImage(300, 500, QImage::Format_RGB32).save(f.file(QStringLiteral("pick/prima.png"))));
+    QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(f.file(QStringLiteral("pick/seconda.png"))));
     QSemaphore firstStarted, firstMayEnd, secondStarted, secondMayEnd;
     // Whatever fails below, the worker is let go before the window waits for it.
     const auto letGo = qScopeGuard([&] {

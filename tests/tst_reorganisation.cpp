@@ -8,7 +8,6 @@
 #include "reorganisation.h"
 #include "reorganisationjournal.h"
 #include "reorganiser.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 
 #include <QProcess>
@@ -20,7 +19,6 @@
 
 using namespace spartiti;
 using filesnapshot::FileMap;
-using filesnapshot::snapshot;
 using testsupport::writeFile;
 
 // What a test does to the journal of a reorganisation cut short.
@@ -30,6 +28,7 @@ Q_DECLARE_METATYPE(Damage)
 
 namespace {
 
+// The files are named relative to the temporary folder, as the snapshots name them.
 const QString Data = QStringLiteral("spartiti");
 const QString DeletedFolder = QStringLiteral("spartiti/eliminati/20240309-170502");
 const QDateTime When(QDate(2024, 3, 9), QTime(17, 5, 2));
@@ -68,13 +67,13 @@ FileMap expectedFolder(const QList<int> &order, int deleted = 0)
 }
 
 // Writes the five scores and their files; returns what is on disk then.
-FileMap makeFolder()
+FileMap makeFolder(const testsupport::WorkingFolder &working)
 {
     const FileMap files = expectedFolder({1, 2, 3, 4, 5});
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         if (it.value() != "<folder>")
-            writeFile(it.key(), it.value());
-    return snapshot();
+            writeFile(working.file(it.key()), it.value());
+    return filesnapshot::snapshot(working.path());
 }
 
 // The paths added (+), changed (~) or missing (-) in `found` against `state`, the first few.
@@ -128,14 +127,16 @@ void TestReorganisation::reorganise()
     QFETCH(Reorganisation, operation);
     QFETCH(QList<int>, order);
     testsupport::WorkingFolder working;
-    makeFolder();
+    const QString data = working.catalogue().path();
+    const auto snapshot = [&] { return filesnapshot::snapshot(working.path()); };
+    makeFolder(working);
     if (order.isEmpty() && operation.kind == Reorganisation::Kind::Insert)
-        writeFile(QStringLiteral("spartiti/6L.jpg"), "pagina di nessuno");
+        writeFile(working.catalogue().leftPage(6), "pagina di nessuno");
     const FileMap before = snapshot();
     ScoreCatalogue catalogue;
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!readArchive(catalogue, working.catalogue().archive()));
     ReorganisationPlan forth, back;
-    const auto error = spartiti::reorganise(catalogue, Data, operation, When, &forth);
+    const auto error = spartiti::reorganise(catalogue, data, operation, When, &forth);
     QVERIFY2(bool(error) == order.isEmpty(), error ? qPrintable(error->message) : "no error");
     if (order.isEmpty()) {
         QCOMPARE(snapshot(), before);   // refused, and nothing touched
@@ -152,23 +153,23 @@ void TestReorganisation::reorganise()
                 && note.contains("Titolo: Titolo " + QByteArray::number(number))));
     // The inverse puts everything back, the deleted score's folder included. It is planned
     // from memory, so it also proves that memory holds the new catalogue.
-    QVERIFY(!spartiti::reorganise(catalogue, Data, forth.inverse, When.addSecs(60), &back));
+    QVERIFY(!spartiti::reorganise(catalogue, data, forth.inverse, When.addSecs(60), &back));
     QCOMPARE(snapshot(), before);
 
     const ReorganisationSteps *ways[] = {&forth.steps, &back.steps};
     const FileMap *ends[] = {&after, &before};
     for (int way = 0; way < 2; ++way) {
         for (int cut = 0; cut < 100; ++cut) {
-            const bool stopped = bool(applyReorganisation(Data, *ways[way], cut));
+            const bool stopped = bool(applyReorganisation(data, *ways[way], cut));
             QString report;
-            const auto error = recoverReorganisation(Data, report);
+            const auto error = recoverReorganisation(data, report);
             QVERIFY2(!error, error ? qPrintable(error->message) : "");
             QCOMPARE(report.contains(QStringLiteral("portato a termine")), stopped);
             if (const FileMap found = snapshot(); found != *ends[way])
                 QFAIL(qPrintable(QStringLiteral("way %1, cut after %2 steps: %3").arg(way).arg(cut).arg(differences(found, *ends[way]))));
             if (!stopped)
                 break;
-            QVERIFY(!applyReorganisation(Data, *ways[1 - way]));
+            QVERIFY(!applyReorganisation(data, *ways[1 - way]));
         }
     }
 }
@@ -196,17 +197,19 @@ void TestReorganisation::interrupted()
     QFETCH(Damage, damage);
     QFETCH(QString, outcome);
     testsupport::WorkingFolder working;
-    FileMap before = makeFolder();
+    const QString data = working.catalogue().path();
+    const auto snapshot = [&] { return filesnapshot::snapshot(working.path()); };
+    FileMap before = makeFolder(working);
     ScoreCatalogue catalogue, after;
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!readArchive(catalogue, working.catalogue().archive()));
     ReorganisationPlan plan;
-    QVERIFY(!planReorganisation(catalogue, listDataFolder(Data), Reorganisation::deletion(1), When, plan, after));
+    QVERIFY(!planReorganisation(catalogue, listDataFolder(data), Reorganisation::deletion(1), When, plan, after));
     QCOMPARE(plan.steps.moves.size(), 9);
-    QVERIFY(applyReorganisation(Data, plan.steps, renamesDone));
-    const QString journal = journal::path(Data);
+    QVERIFY(applyReorganisation(data, plan.steps, renamesDone));
+    const QString journal = journal::path(data);
     if (!lost.isEmpty()) {
         const bool parked = lost == QLatin1String("parked");
-        QVERIFY(QFile::remove(Data + QLatin1Char('/') + (parked ? plan.steps.moves.last().temporary : lost)));
+        QVERIFY(QFile::remove(data + QLatin1Char('/') + (parked ? plan.steps.moves.last().temporary : lost)));
         before.remove(Data + QLatin1Char('/') + (parked ? plan.steps.moves.last().from : lost));
     }
     if (damage) {
@@ -221,7 +224,7 @@ void TestReorganisation::interrupted()
     const FileMap expected = refused ? snapshot()
                                      : outcome == QLatin1String("annullato") ? before : expectedFolder({2, 3, 4, 5}, 1);
     QString report;
-    const auto error = recoverReorganisation(Data, report);
+    const auto error = recoverReorganisation(data, report);
     const QString said = error ? error->message : report;
     QVERIFY2(bool(error) == refused && said.contains(outcome), qPrintable(said));
     QCOMPARE(QFileInfo::exists(journal), refused);
@@ -238,15 +241,19 @@ void TestReorganisation::interrupted()
 void TestReorganisation::killedWhileReorganising()
 {
     testsupport::WorkingFolder working;
+    const CatalogueFolder folder = working.catalogue();
+    const QString data = folder.path();
+    const auto snapshot = [&] { return filesnapshot::snapshot(working.path()); };
     const int count = 2000;
     const QByteArray archive = testsupport::archiveBytes(testsupport::numberedRecords(count));
-    writeFile(QStringLiteral("prima.js"), archive);
-    writeFile(paths::archive(), archive);
+    const QString first = working.file(QStringLiteral("prima.js"));
+    writeFile(first, archive);
+    writeFile(folder.archive(), archive);
     for (int i = 1; i <= count; ++i) {
-        writeFile(paths::leftPage(i), "sinistra " + QByteArray::number(i));
-        writeFile(paths::rightPage(i), "destra " + QByteArray::number(i));
+        writeFile(folder.leftPage(i), "sinistra " + QByteArray::number(i));
+        writeFile(folder.rightPage(i), "destra " + QByteArray::number(i));
         if (i % 3 == 0)
-            writeFile(paths::track(i), "traccia " + QByteArray::number(i));
+            writeFile(folder.track(i), "traccia " + QByteArray::number(i));
     }
 
     // The four states the helper passes through, reached here the same way. The time the
@@ -256,17 +263,17 @@ void TestReorganisation::killedWhileReorganising()
     const QDateTime fixed(QDate(2000, 1, 1), QTime(0, 0));
     qint64 span = 0;   // microseconds
     ScoreCatalogue catalogue;
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    QVERIFY(!readArchive(catalogue, folder.archive()));
     for (const Reorganisation &step : {Reorganisation::move(1, count), Reorganisation::deletion(500),
                                        Reorganisation::insertion(1000)}) {
         ReorganisationPlan plan;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!spartiti::reorganise(catalogue, Data, step, fixed, &plan));
+        QVERIFY(!spartiti::reorganise(catalogue, data, step, fixed, &plan));
         const qint64 forth = timer.nsecsElapsed();
         states.append(snapshot());
         timer.start();
-        QVERIFY(!spartiti::reorganise(catalogue, Data, plan.inverse, fixed));
+        QVERIFY(!spartiti::reorganise(catalogue, data, plan.inverse, fixed));
         span += (forth + timer.nsecsElapsed()) / 1000;
     }
 
@@ -274,7 +281,7 @@ void TestReorganisation::killedWhileReorganising()
     QList<int> seen(states.size(), 0);
     for (int i = 0; i < kills; ++i) {
         QProcess helper;
-        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {QStringLiteral("prima.js"), QString::number(i % 3)});
+        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {first, data, QString::number(i % 3)});
         QVERIFY2(helper.waitForReadyRead(10000), qPrintable(helper.readAllStandardError()));
         // The helper starts on a different step each time: a sixth of the span covers one.
         QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(span / 6, 1000)));
@@ -282,7 +289,7 @@ void TestReorganisation::killedWhileReorganising()
         ::kill(pid_t(helper.processId()), SIGKILL);
         QVERIFY(helper.waitForFinished(10000));
         QString report;
-        const auto error = recoverReorganisation(Data, report);
+        const auto error = recoverReorganisation(data, report);
         QVERIFY2(!error, error ? qPrintable(error->message) : "");
         const FileMap found = snapshot();
         const qsizetype state = states.indexOf(found);

@@ -2,7 +2,7 @@
 #include "backups.h"
 #include "cataloguecheck.h"
 #include "categorylist.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 #include "testsupport.h"
 #include "webpagereader.h"
 
@@ -28,27 +28,28 @@ private slots:
 void TestSafetyNet::backupNamingAndPruning()
 {
     testsupport::WorkingFolder folder;
+    const QString archive = folder.catalogue().archive();
     const QDateTime start(QDate(2026, 12, 6), QTime(19, 7, 5));
-    QVERIFY(!backups::keep(paths::archive(), start));   // no archive yet: nothing kept
-    QVERIFY(backups::list(paths::archive()).isEmpty());
+    QVERIFY(!backups::keep(archive, start));   // no archive yet: nothing kept
+    QVERIFY(backups::list(archive).isEmpty());
 
     for (int i = 0; i < 23; ++i) {
-        writeFile(paths::archive(), "version " + QByteArray::number(i));
+        writeFile(archive, "version " + QByteArray::number(i));
         backups::KeptCopy kept;
-        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), &kept));
+        QVERIFY(!backups::keep(archive, start.addSecs(i / 2), &kept));
         QVERIFY(kept.made && QFileInfo::exists(kept.path));
         // The same bytes again, as a save without an edit: no second copy.
-        QVERIFY(!backups::keep(paths::archive(), start.addSecs(i / 2), &kept));
+        QVERIFY(!backups::keep(archive, start.addSecs(i / 2), &kept));
         QVERIFY(!kept.made);
         QCOMPARE(readFile(kept.path), "version " + QByteArray::number(i));
-        backups::prune(paths::archive());
+        backups::prune(archive);
     }
     // An older version coming back is one copy, the newest: the history keeps 20
     // distinct versions.
-    writeFile(paths::archive(), "version 10");
-    QVERIFY(!backups::keep(paths::archive(), start.addSecs(30)));
-    backups::prune(paths::archive());
-    const QStringList kept = backups::list(paths::archive());
+    writeFile(archive, "version 10");
+    QVERIFY(!backups::keep(archive, start.addSecs(30)));
+    backups::prune(archive);
+    const QStringList kept = backups::list(archive);
     QCOMPARE(kept.size(), 20);
     QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("archivio-20261206-190735.js"));
     QCOMPARE(readFile(kept.first()), QByteArray("version 10"));
@@ -63,7 +64,7 @@ void TestSafetyNet::backupNamingAndPruning()
 
 void TestSafetyNet::findings_data()
 {
-    QTest::addColumn<QStringList>("files");        // files to create under the working folder
+    QTest::addColumn<QStringList>("files");        // files to create under the temporary folder
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("value");            // written into score 2
     QTest::addColumn<int>("kind");
@@ -89,23 +90,24 @@ void TestSafetyNet::findings()
     QFETCH(int, field);
     QFETCH(QString, value);
     testsupport::WorkingFolder folder;
+    const CatalogueFolder data = folder.catalogue();
     ScoreCatalogue catalogue;
     catalogue.setScoreCount(3);
     const QStringList titles{QString(), QStringLiteral("Uno perche"), QStringLiteral("Due"), QStringLiteral("Tre")};
     for (int k = 1; k <= 3; ++k) {
         catalogue.setValue(Field::Title, k, titles[k]);
         catalogue.setValue(Field::Category, k, QString::number(k * 11));   // 33, the last, included
-        writeFile(paths::leftPage(k), "L");
-        writeFile(paths::rightPage(k), "R");
+        writeFile(data.leftPage(k), "L");
+        writeFile(data.rightPage(k), "R");
     }
-    QFile::remove(paths::leftPage(2));
-    QFile::remove(paths::rightPage(2));
+    QFile::remove(data.leftPage(2));
+    QFile::remove(data.rightPage(2));
     for (const QString &file : files)
-        writeFile(file, "x");
+        writeFile(folder.file(file), "x");
     if (field >= 0)
         catalogue.setValue(Field(field), 2, value);
 
-    const QList<Finding> found = checkCatalogue(catalogue, paths::dataFolder());
+    const QList<Finding> found = checkCatalogue(catalogue, data.path());
     QCOMPARE(found.size(), 1);
     QTEST(int(found.first().kind), "kind");
     QTEST(found.first().scoreNumber, "score");

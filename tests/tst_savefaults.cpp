@@ -7,9 +7,9 @@
 #include "archive.h"
 #include "atomicfile.h"
 #include "catalogue.h"
+#include "cataloguefolder.h"
 #include "faultinjection.h"
 #include "filesnapshot.h"
-#include "scorepaths.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 using namespace spartiti;
-using filesnapshot::snapshot;
 using testsupport::archiveBytes;
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -38,10 +37,10 @@ QStringList memory(const ScoreCatalogue &catalogue, int upTo)
 
 // A catalogue loaded from an archive of three scores, then edited to `records` scores as
 // a user would before saving.
-void loadAndEdit(ScoreCatalogue &catalogue, int records)
+void loadAndEdit(const CatalogueFolder &folder, ScoreCatalogue &catalogue, int records)
 {
-    writeFile(paths::archive(), archiveBytes(testsupport::numberedRecords(3)));
-    QVERIFY(!readArchive(catalogue, paths::archive()));
+    writeFile(folder.archive(), archiveBytes(testsupport::numberedRecords(3)));
+    QVERIFY(!readArchive(catalogue, folder.archive()));
     catalogue.setScoreCount(records);
     for (int slot = 1; slot <= records; ++slot)
         catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
@@ -80,10 +79,12 @@ private slots:
 void TestSaveFaults::writeFaults_data()
 {
     QTest::addColumn<int>("copySize");      // copy scelta.mp3 this big to track 7; 0: save the archive
+    // Paths are relative to the temporary folder; in a message, "<tmp>" stands for it.
     QTest::addColumn<QString>("path");      // changed behind the program's back...
     QTest::addColumn<QString>("into");      // ...into this, or the disk full: "no room", "one byte short"
     QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
-    const QString archive = paths::archive(), track = paths::track(7), source = QStringLiteral("scelta.mp3");
+    const QString archive = QStringLiteral("spartiti/archivio.js"), track = QStringLiteral("spartiti/audio/7.mp3"),
+                  source = QStringLiteral("scelta.mp3");
     // Saving is one unbuffered write, so one partial write stands for every full disk. A
     // copy fails in its flush when the file fits its buffer, in its write otherwise.
     const QString tooBig = QStringLiteral("supera la dimensione massima");
@@ -92,22 +93,22 @@ void TestSaveFaults::writeFaults_data()
     QTest::newRow("large copy, one byte short") << 200000 << track << "one byte short" << tooBig;
     QTest::newRow("archive deleted: written anew") << 0 << archive << "" << "";
     QTest::newRow("archive replaced by a folder")
-        << 0 << archive << "folder" << "salvare \"spartiti/archivio.js\": al suo posto c'è una cartella";
+        << 0 << archive << "folder" << "salvare \"<tmp>/spartiti/archivio.js\": al suo posto c'è una cartella";
     QTest::newRow("archive made read-only")
-        << 0 << archive << "read-only" << "salvare \"spartiti/archivio.js\": il file è di sola lettura";
-    QTest::newRow("archive a link to a folder") << 0 << archive << "-> ../cartella" << "salvare \"spartiti/archivio.js\"";
-    QTest::newRow("spartiti deleted") << 0 << "spartiti" << "" << "la cartella \"spartiti\" non esiste";
-    QTest::newRow("spartiti replaced by a file") << 0 << "spartiti" << "file" << "la cartella \"spartiti\" non esiste";
-    QTest::newRow("spartiti made read-only") << 0 << "spartiti" << "read-only" << "salvare \"spartiti/archivio.js\"";
-    QTest::newRow("track is a folder") << 10 << track << "folder" << "\"spartiti/audio/7.mp3\": al suo posto c'è una cartella";
+        << 0 << archive << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\": il file è di sola lettura";
+    QTest::newRow("archive a link to a folder") << 0 << archive << "-> ../cartella" << "salvare \"<tmp>/spartiti/archivio.js\"";
+    QTest::newRow("spartiti deleted") << 0 << "spartiti" << "" << "la cartella \"<tmp>/spartiti\" non esiste";
+    QTest::newRow("spartiti replaced by a file") << 0 << "spartiti" << "file" << "la cartella \"<tmp>/spartiti\" non esiste";
+    QTest::newRow("spartiti made read-only") << 0 << "spartiti" << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\"";
+    QTest::newRow("track is a folder") << 10 << track << "folder" << "\"<tmp>/spartiti/audio/7.mp3\": al suo posto c'è una cartella";
     QTest::newRow("track a link to a file: the link is replaced") << 10 << track << "-> ../../bersaglio.mp3" << "";
     QTest::newRow("track a link to a folder: the link is replaced") << 10 << track << "-> ../../cartella" << "";
     QTest::newRow("track a dangling link: the link is replaced") << 10 << track << "-> ../../manca.mp3" << "";
-    QTest::newRow("source deleted after it was chosen") << 10 << source << "" << "\"scelta.mp3\": il file non esiste";
-    QTest::newRow("source replaced by a folder") << 10 << source << "folder" << "\"scelta.mp3\": non è un file";
-    QTest::newRow("source unreadable") << 10 << source << "unreadable" << "leggere \"scelta.mp3\"";
-    QTest::newRow("audio folder deleted") << 10 << paths::audioFolder() << "" << "la cartella \"spartiti/audio\" non esiste";
-    QTest::newRow("audio folder read-only") << 10 << paths::audioFolder() << "read-only" << "\"spartiti/audio/7.mp3\"";
+    QTest::newRow("source deleted after it was chosen") << 10 << source << "" << "\"<tmp>/scelta.mp3\": il file non esiste";
+    QTest::newRow("source replaced by a folder") << 10 << source << "folder" << "\"<tmp>/scelta.mp3\": non è un file";
+    QTest::newRow("source unreadable") << 10 << source << "unreadable" << "leggere \"<tmp>/scelta.mp3\"";
+    QTest::newRow("audio folder deleted") << 10 << "spartiti/audio" << "" << "la cartella \"<tmp>/spartiti/audio\" non esiste";
+    QTest::newRow("audio folder read-only") << 10 << "spartiti/audio" << "read-only" << "\"<tmp>/spartiti/audio/7.mp3\"";
 }
 
 // Whatever fails, the disk and memory are as they were; what succeeds changes the
@@ -118,26 +119,30 @@ void TestSaveFaults::writeFaults()
     QFETCH(QString, path);
     QFETCH(QString, into);
     QFETCH(QString, failure);
-    if (path != paths::archive() && (into == QLatin1String("read-only") || into == QLatin1String("unreadable"))
-        && ::geteuid() == 0)
+    if (path != QLatin1String("spartiti/archivio.js")
+        && (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) && ::geteuid() == 0)
         QSKIP("root ignores permission bits (the archive's own are checked by the program)");
 
     testsupport::WorkingFolder folder;
+    const CatalogueFolder data = folder.catalogue();
+    path = folder.file(path);
+    failure = folder.expand(failure);
+    const QString source = folder.file(QStringLiteral("scelta.mp3"));
+    const auto snapshot = [&] { return filesnapshot::snapshot(folder.path()); };
     ScoreCatalogue catalogue;
-    loadAndEdit(catalogue, 40);
+    loadAndEdit(data, catalogue, 40);
     QByteArray expected(copySize, '\xd8');
     if (copySize == 0)
         QVERIFY(!encodeArchive(catalogue, expected));
-    writeFile(QStringLiteral("scelta.mp3"), expected);
-    writeFile(paths::track(7), "vecchia base");
-    writeFile(QStringLiteral("bersaglio.mp3"), "non scrivermi attraverso un link");
-    QVERIFY(QDir().mkdir(QStringLiteral("cartella")));
-    const QString destination = QDir::cleanPath(copySize ? paths::track(7) : paths::archive());
+    writeFile(source, expected);
+    writeFile(data.track(7), "vecchia base");
+    writeFile(folder.file(QStringLiteral("bersaglio.mp3")), "non scrivermi attraverso un link");
+    QVERIFY(QDir().mkdir(folder.file(QStringLiteral("cartella"))));
+    const QString destination = copySize ? data.track(7) : data.archive();
     const auto write = [&] {
         seen = SyncSeen{0, {}, {}, destination};
         syncFile = recordingSync;
-        auto error = copySize ? copyFileAtomically(QStringLiteral("scelta.mp3"), destination)
-                              : saveArchive(catalogue, destination);
+        auto error = copySize ? copyFileAtomically(source, destination) : saveArchive(catalogue, destination);
         syncFile = ::fsync;
         return error;
     };
@@ -165,7 +170,7 @@ void TestSaveFaults::writeFaults()
     // Only the destination changes, and only on success: a link there is replaced by the
     // file itself, its target left as it was; no temporary file is left behind.
     if (failure.isEmpty())
-        disk.insert(destination, expected);
+        disk.insert(QDir(folder.path()).relativeFilePath(destination), expected);
     else
         QCOMPARE(memory(catalogue, 41), before);
     QCOMPARE(snapshot(), disk);
@@ -188,14 +193,15 @@ void TestSaveFaults::writeFaults()
 void TestSaveFaults::killedWhileSaving()
 {
     testsupport::WorkingFolder folder;
+    const CatalogueFolder data = folder.catalogue();
     const QByteArray a = archiveBytes(testsupport::numberedRecords(30));
     auto bigRecords = testsupport::numberedRecords(2000);
     bigRecords[1000][0] = "Caff\xe8 \x80 nel mezzo";
     const QByteArray b = archiveBytes(bigRecords);
-    writeFile(QStringLiteral("A.js"), a);
-    writeFile(QStringLiteral("B.js"), b);
-    writeFile(paths::archive(), a);
-    const QStringList arguments{QStringLiteral("A.js"), QStringLiteral("B.js"), paths::archive()};
+    writeFile(folder.file(QStringLiteral("A.js")), a);
+    writeFile(folder.file(QStringLiteral("B.js")), b);
+    writeFile(data.archive(), a);
+    const QStringList arguments{folder.file(QStringLiteral("A.js")), folder.file(QStringLiteral("B.js")), data.archive()};
 
     // How long the helper takes for A, B, A, B: kills are spread over that span, so that
     // they fall before, during and between writes of both.
@@ -229,14 +235,14 @@ void TestSaveFaults::killedWhileSaving()
         QVERIFY(saver.waitForFinished(10000));
         QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
 
-        const QByteArray bytes = readFile(paths::archive());
+        const QByteArray bytes = readFile(data.archive());
         QVERIFY2(bytes == a || bytes == b,
                  qPrintable(QStringLiteral("kill %1: the archive is neither A nor B (%2 bytes)").arg(i + 1).arg(bytes.size())));
         ++found[bytes == b];
         // A temporary file of a killed save may stay; it never takes the archive's name.
-        for (const QString &name : QDir(paths::dataFolder()).entryList(QDir::Files | QDir::Hidden))
+        for (const QString &name : QDir(data.path()).entryList(QDir::Files | QDir::Hidden))
             if (name != QLatin1String("archivio.js"))
-                QFile::remove(paths::dataFolder() + QLatin1Char('/') + name);
+                QFile::remove(data.file(name));
     }
     qInfo("%d kills: archive A %d times, B %d times", kills, found[0], found[1]);
     if (kills >= 50)   // otherwise the helper may never have saved and proved nothing

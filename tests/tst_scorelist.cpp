@@ -2,13 +2,14 @@
 // and the rows following edits, "+" and attaches without a reset.
 
 #include "cataloguedocument.h"
+#include "cataloguefolder.h"
 #include "module1.h"
 #include "scorelistfilter.h"
 #include "scorelistmodel.h"
-#include "scorepaths.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QUndoStack>
 
 using namespace spartiti;
@@ -27,23 +28,32 @@ const QList<QList<QByteArray>> records = {
     {"Andante 9", "Mozart", "ballo lento", "1"},
 };
 
+// The category list: "Valzer" and "Tango" first, then names that no record uses.
+QByteArray categoryList()
+{
+    QByteArray out("var generi = [\r\n\"Valzer\",\r\n\"Tango\",\r\n");
+    for (int k = 3; k <= ScoreCatalogue::CategoryCount; ++k)
+        out += "\"Genere " + QByteArray::number(k) + "\",\r\n";
+    return out + "];\r\n";
+}
+
 struct Catalogue
 {
     testsupport::WorkingFolder folder;
     Module1 state;
     testsupport::RecordingNotifier notifier;
-    CatalogueDocument document{state, notifier};
+    CatalogueDocument document{folder.catalogue(), state, notifier};
 
     Catalogue()
     {
-        writeFile(paths::archive(), testsupport::archiveBytes(records));
+        const CatalogueFolder &files = document.folder();
+        writeFile(files.archive(), testsupport::archiveBytes(records));
         for (int n : {1, 3})
-            writeFile(paths::leftPage(n), "x");
+            writeFile(files.leftPage(n), "x");
         for (int n : {1, 2})
-            writeFile(paths::rightPage(n), "x");
-        writeFile(paths::track(5), "x");
-        state.setCategoryName(1, QStringLiteral("Valzer"));
-        state.setCategoryName(2, QStringLiteral("Tango"));
+            writeFile(files.rightPage(n), "x");
+        writeFile(files.track(5), "x");
+        writeFile(files.categoryList(), categoryList());
         QVERIFY(!document.load());
     }
 };
@@ -148,9 +158,11 @@ void TestScoreList::followsTheDocument()
     QCOMPARE(model.rowCount(), 6);
     QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 3, 2}));   // the new one has an empty title
 
-    c.document.beginAttach(3);
-    writeFile(paths::rightPage(3), "x");
-    c.document.endAttach(3);
+    // Score 3's right page attached, as the right picker does.
+    writeFile(c.folder.file(QStringLiteral("destra.jpg")), "x");
+    QSignalSpy finished(&c.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!c.document.startAttach(AttachJob::Kind::RightPage, 3, c.folder.file(QStringLiteral("destra.jpg"))));
+    QVERIFY(finished.wait(30000));
     QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 2}));
     c.document.history()->undo();
     QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 3, 2}));

@@ -29,11 +29,14 @@ struct Tracks : AttachFixture
     explicit Tracks(int current = 7)
         : AttachFixture(current)
     {
-        writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Genere"));
-        writeFile(QStringLiteral("spartiti/audio/7.mp3"), "old track of 7");
-        writeFile(QStringLiteral("pick/sub/altra.mp3"), "another track");
-        writeFile(QStringLiteral("pick/testo.txt"), "not a track");
-        state.catalogue.setValue(ScoreCatalogue::Field::Category, 7, QStringLiteral("3"));
+        writeFile(document.folder().categoryList(), categoryList("Genere"));
+        writeFile(document.folder().track(7), "old track of 7");
+        writeFile(file(QStringLiteral("pick/sub/altra.mp3")), "another track");
+        writeFile(file(QStringLiteral("pick/testo.txt")), "not a track");
+        // Score 7 filed under category 3, as an edit of its category field leaves it; the
+        // editor showed it with its track.
+        document.setField(7, ScoreCatalogue::Field::Category, QStringLiteral("3"), 1);
+        document.noteFilesSeen(7);
     }
 };
 
@@ -82,14 +85,19 @@ void TestTrackWindow::categoryClick()
     QFETCH(QString, warning);
     QFETCH(QStringList, events);
     Tracks f(5);
-    // The editor sets aside what an attach replaces, so it must hear of it before the copy.
+    // What the editor hears from the document: an attach starting, for the score on
+    // show, before the category changes; then the score's files written, with the
+    // category that came with them.
     QStringList heard;
-    const auto hear = [&](const char *when) {
-        return [&, when](int n) { heard << QStringLiteral("%1 %2: %3").arg(when).arg(n).arg(f.state.catalogue.category(n)); };
+    const auto hear = [&](const char *when, int n) {
+        heard << QStringLiteral("%1 %2: %3").arg(when).arg(n).arg(f.document.catalogue().category(n));
     };
-    connect(&f.windows, &AttachmentWindows::aboutToAttach, this, hear("before"));
-    connect(&f.windows, &AttachmentWindows::attached, this, hear("after"));
-    writeFile(QStringLiteral("pick/strano.mp3"), bytes);
+    connect(&f.document, &CatalogueDocument::attachRunningChanged, this, [&](bool running) {
+        if (running)
+            hear("before", f.state.currentNumber());
+    });
+    connect(&f.document, &CatalogueDocument::filesChanged, this, [&](int n) { hear("after", n); });
+    writeFile(f.file(QStringLiteral("pick/strano.mp3")), bytes);
     f.notifier.yes = yes;
     TrackWindow *window = f.openTrackWindow();
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n5"));
@@ -99,18 +107,21 @@ void TestTrackWindow::categoryClick()
     waitForFile(window->browser(), QDir(f.pickFolder()).absoluteFilePath(QStringLiteral("sub")),
                 QStringLiteral("altra.mp3"));
     QCOMPARE(label(window, "Label1"), QDir::toNativeSeparators(QDir(f.pickFolder()).absoluteFilePath("strano.mp3")));
-    if (!removed.isEmpty())
-        QVERIFY(QFileInfo(removed).isDir() ? QDir(removed).removeRecursively() : QFile::remove(removed));
+    if (!removed.isEmpty()) {
+        const QString gone = f.file(removed);
+        QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
+    }
     f.state.setCurrentNumber(7);
     QCOMPARE(label(window, "scoreNumberLabel"), QStringLiteral("Spartito\n7"));
     const bool attaches = events.size() == 2;
-    const FileMap expected = attaches ? snapshotWith({{"spartiti/audio/7.mp3", bytes}}) : snapshot();
+    const FileMap expected =
+        attaches ? snapshotWith(f.folder.path(), {{"spartiti/audio/7.mp3", bytes}}) : snapshot(f.folder.path());
 
-    click(window->categoryButton(12));
-    QCOMPARE(snapshot(), expected);
+    f.click(window->categoryButton(12));
+    QCOMPARE(snapshot(f.folder.path()), expected);
     QCOMPARE(heard, events);
-    QCOMPARE(f.state.catalogue.category(7), attaches ? QStringLiteral("12") : QStringLiteral("3"));
-    QCOMPARE(f.state.catalogue.category(5), QString());
+    QCOMPARE(f.document.catalogue().category(7), attaches ? QStringLiteral("12") : QStringLiteral("3"));
+    QCOMPARE(f.document.catalogue().category(5), QString());
     QCOMPARE(f.notifier.asked,
              asked ? QStringList{"Il file scelto non sembra un file MP3. Allegarlo comunque?"} : QStringList());
     QCOMPARE(f.notifier.warned.size(), warning.isEmpty() ? 0 : 1);
@@ -126,8 +137,8 @@ void TestTrackWindow::hideKeepsCaptionsCloseRereadsTheList()
     Tracks f;
     QPointer<TrackWindow> first = f.openTrackWindow();
     f.choose(first.data(), QStringLiteral("testo.txt"));
-    click(first, "Command1");
-    writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Rotto", 32).replace("];\r\n", ""));
+    f.click(first, "Command1");
+    writeFile(f.document.folder().categoryList(), categoryList("Rotto", 32).replace("];\r\n", ""));
     QCOMPARE(f.openTrackWindow(), first.data());
     QCOMPARE(first->categoryButton(12)->text(), QStringLiteral("Genere 12"));
     QVERIFY(!first->chosenPath().isEmpty());
@@ -136,9 +147,9 @@ void TestTrackWindow::hideKeepsCaptionsCloseRereadsTheList()
     QCOMPARE(f.windows.trackWindow(), nullptr);
     QCOMPARE(f.openTrackWindow(), nullptr);
     QCOMPARE(f.notifier.warned.size(), 1);
-    QCOMPARE(f.state.categoryName(1), QStringLiteral("Genere 1"));
+    QCOMPARE(f.document.categoryName(1), QStringLiteral("Genere 1"));
 
-    writeFile(QStringLiteral("spartiti/generi.js"), categoryList("Nuovo"));
+    writeFile(f.document.folder().categoryList(), categoryList("Nuovo"));
     TrackWindow *second = f.openTrackWindow();
     QVERIFY(second && second != first.data());
     QCOMPARE(second->categoryButton(1)->text(), QStringLiteral("Nuovo 1"));

@@ -1,11 +1,8 @@
 #include "attachmentwindows.h"
 
 #include "cataloguedocument.h"
-#include "categorylist.h"
-#include "module1.h"
 #include "notifier.h"
 #include "pagepicker.h"
-#include "scorepaths.h"
 #include "trackwindow.h"
 
 namespace spartiti {
@@ -33,7 +30,6 @@ void makeSecondary(QWidget *window)
 AttachmentWindows::AttachmentWindows(CatalogueDocument &document, Notifier &notifier, QObject *parent)
     : QObject(parent)
     , m_document(document)
-    , m_state(document.state())
     , m_notifier(notifier)
 {
     setObjectName(QStringLiteral("attachmentWindows"));
@@ -69,14 +65,13 @@ void AttachmentWindows::openTrackWindow()
     if (!m_trackWindow) {
         // The list is read at every creation of the window, so an edited generi.js
         // shows after the window was closed through its title bar.
-        if (const auto error = loadCategoryNames(m_state, paths::categoryList())) {
+        if (const auto error = m_document.reloadCategoryNames()) {
             m_notifier.warn(error->message);
             return;
         }
-        auto *window = new TrackWindow(m_state, m_notifier);
+        auto *window = new TrackWindow(m_document, m_notifier);
         makeSecondary(window);
         forgetOnDiscard(window, m_trackWindow, this);
-        reportAttaches(window);
         m_trackWindow = window;
     }
     bringToFront(m_trackWindow);
@@ -92,21 +87,10 @@ void AttachmentWindows::openTrackWindowWith(const QString &path)
 PagePicker *AttachmentWindows::createPicker(bool left)
 {
     auto *picker = new PagePicker(left ? PagePicker::Side::Left : PagePicker::Side::Right,
-                                  m_state, m_notifier);
+                                  m_document, m_notifier);
     makeSecondary(picker);
     forgetOnDiscard(picker, left ? m_leftPicker : m_rightPicker, this);
-    reportAttaches(picker);
     return picker;
-}
-
-template<typename Window>
-void AttachmentWindows::reportAttaches(Window *window)
-{
-    connect(window, &Window::aboutToAttach, &m_document, &CatalogueDocument::beginAttach);
-    connect(window, &Window::attached, &m_document, &CatalogueDocument::endAttach);
-    connect(window, &Window::aboutToAttach, this, &AttachmentWindows::aboutToAttach);
-    connect(window, &Window::attached, this, &AttachmentWindows::attached);
-    connect(window, &Window::copyRunning, this, &AttachmentWindows::copyRunningChanged);
 }
 
 void AttachmentWindows::bringToFront(QWidget *window)

@@ -6,7 +6,6 @@
 namespace spartiti {
 
 class CatalogueDocument;
-class Module1;
 class Notifier;
 class PagePicker;
 class TrackWindow;
@@ -21,8 +20,8 @@ class AttachmentWindows : public QObject
     Q_OBJECT
 
 public:
-    // Each attach is reported to the document, which keeps aside what it replaces so that
-    // it can be undone, and tells the editor to show the new files.
+    // The windows attach through the document, which makes each attach one undoable step
+    // and tells the editor to show the new files.
     AttachmentWindows(CatalogueDocument &document, Notifier &notifier, QObject *parent = nullptr);
     ~AttachmentWindows() override;
 
@@ -39,22 +38,11 @@ public slots:
     // The track window with this file already chosen: a category click attaches it.
     void openTrackWindowWith(const QString &path);
 
-signals:
-    // An attach to this score is about to be tried ("Ok" or a category button), and
-    // files of this score were written (pages or track); the document hears both first.
-    void aboutToAttach(int scoreNumber);
-    void attached(int scoreNumber);
-    // A copy into the data folder started (true) or ended (false): the folder is not
-    // reorganised meanwhile.
-    void copyRunningChanged(bool running);
-
 private:
     PagePicker *createPicker(bool left);
-    template<typename Window> void reportAttaches(Window *window);
     static void bringToFront(QWidget *window);
 
     CatalogueDocument &m_document;
-    Module1 &m_state;
     Notifier &m_notifier;
     QPointer<PagePicker> m_leftPicker;
     QPointer<PagePicker> m_rightPicker;

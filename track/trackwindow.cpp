@@ -1,7 +1,8 @@
 #include "trackwindow.h"
 
 #include "attachjob.h"
-#include "attachrunner.h"
+#include "attachprogress.h"
+#include "cataloguedocument.h"
 #include "folderbrowser.h"
 #include "module1.h"
 #include "mp3duration.h"
@@ -57,14 +58,14 @@ void fitCaption(QPushButton *button)
 
 } // namespace
 
-TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
+TrackWindow::TrackWindow(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_state(state)
+    , m_document(document)
+    , m_state(document.state())
     , m_notifier(notifier)
-    , m_browser(new FolderBrowser(this))
+    , m_browser(new FolderBrowser(document.folder().parentPath(), this))
     , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
     , m_duration(new TrackDuration(this))
-    , m_runner(new AttachRunner(this))
 {
     setObjectName(QStringLiteral("mp3"));
     setWindowTitle(QStringLiteral("mp3"));
@@ -107,7 +108,7 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     for (int k = 1; k <= CategoryButtons; ++k) {
         const int column = (k - 1) / 11;
         const int row = (k - 1) % 11;
-        auto *button = new QPushButton(m_state.categoryName(k), this);
+        auto *button = new QPushButton(m_document.categoryName(k), this);
         button->setObjectName(QStringLiteral("Command3_%1").arg(k));
         button->setGeometry(twipsRect(9000 + 1560 * column, 720 + 480 * row, 1455, 375));
         fitCaption(button);
@@ -127,7 +128,8 @@ TrackWindow::TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent)
     connect(m_browser, &FolderBrowser::chosenFileGone, this, &TrackWindow::showChosenFileGone);
     connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
     connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
-    connect(m_runner, &AttachRunner::runningChanged, this, &TrackWindow::copyRunning);
+    connect(&document, &CatalogueDocument::attachFinished, this, &TrackWindow::attachDone);
+    new AttachProgress(document, this);
     connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
     showScoreNumber(m_state.currentNumber());
 }
@@ -168,11 +170,6 @@ QPushButton *TrackWindow::categoryButton(int k) const
     return m_categoryButtons[k - 1];
 }
 
-TrackWindow::~TrackWindow()
-{
-    m_runner->stop();
-}
-
 void TrackWindow::closeEvent(QCloseEvent *event)
 {
     emit discarded();
@@ -211,8 +208,8 @@ void TrackWindow::Command1_Click()
 // another folder since choosing it.
 void TrackWindow::Command3_Click(int index)
 {
-    if (AttachRunner::anyRunning()) {
-        m_notifier.warn(AttachRunner::busyMessage());
+    if (m_document.attachRunning()) {
+        m_notifier.warn(CatalogueDocument::attachBusyMessage());
         return;
     }
     // A file with no MPEG audio in it would play as nothing: attached only if the user
@@ -221,27 +218,20 @@ void TrackWindow::Command3_Click(int index)
         && !m_notifier.askYesNo(
             QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?")))
         return;
-    AttachJob job;
-    if (const auto error = AttachJob::prepare(AttachJob::Kind::Track, m_state, m_chosenPath, index, job)) {
+    if (const auto error = startAttachAsking(m_document, m_notifier, AttachJob::Kind::Track, m_state.currentNumber(), m_chosenPath,
+                                                  index, this))
         m_notifier.warn(error->message);
-        return;
-    }
-    emit aboutToAttach(job.scoreNumber());
-    m_runner->start(std::move(job), [this](const AttachJob &done, const std::optional<Error> &error) {
-        attachDone(done, error);
-    });
 }
 
-// The category changes with the track in place, just before the editor hears of both.
-void TrackWindow::attachDone(const AttachJob &job, const std::optional<Error> &error)
+void TrackWindow::attachDone(QObject *requester, int, const std::optional<Error> &error)
 {
+    if (requester != this)
+        return;
     if (error) {
         if (error->kind != Error::Kind::Cancelled)
             m_notifier.warn(error->message);
         return;
     }
-    job.finish(m_state);
-    emit attached(job.scoreNumber());
     hide();
 }
 

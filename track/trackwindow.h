@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue.h"
 #include "error.h"
 
 #include <QString>
@@ -14,8 +15,7 @@ class QPushButton;
 
 namespace spartiti {
 
-class AttachJob;
-class AttachRunner;
+class CatalogueDocument;
 class FolderBrowser;
 class Module1;
 class Notifier;
@@ -23,18 +23,16 @@ class TrackDuration;
 
 // The window `mp3`: one click on a category button copies the chosen file as the track
 // of the score on show in the editor and files that same score under the category.
-// The captions are the category names held in Module1, so the list must be loaded
-// before the window is made.
+// The captions are the document's category names, so the list must be read before the
+// window is made.
 class TrackWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    static constexpr int CategoryButtons = 33;
+    static constexpr int CategoryButtons = ScoreCatalogue::CategoryCount;
 
-    TrackWindow(Module1 &state, Notifier &notifier, QWidget *parent = nullptr);
-    // A copy still running is cancelled and waited for.
-    ~TrackWindow() override;
+    TrackWindow(CatalogueDocument &document, Notifier &notifier, QWidget *parent = nullptr);
 
     QString chosenPath() const { return m_chosenPath; }
     // A file given from outside the browser (dropped on the editor), chosen as if clicked.
@@ -46,14 +44,8 @@ public:
     TrackDuration *duration() const { return m_duration; }
 
 signals:
-    // An attach to this score is about to be tried.
-    void aboutToAttach(int scoreNumber);
-    // The track and category of this score were set.
-    void attached(int scoreNumber);
     // Closed through the title bar: the window is going away.
     void discarded();
-    // A copy of this window runs (true) or is over (false).
-    void copyRunning(bool running);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,10 +57,11 @@ private:
     void showChosenFileGone(const QString &path);
     void Command1_Click();
     void Command3_Click(int index);
-    void attachDone(const AttachJob &job, const std::optional<Error> &error);
+    void attachDone(QObject *requester, int number, const std::optional<Error> &error);
     void showScoreNumber(int number);
     void showDuration(const QString &path, std::optional<qint64> milliseconds);
 
+    CatalogueDocument &m_document;
     Module1 &m_state;
     Notifier &m_notifier;
     FolderBrowser *m_browser;
@@ -77,7 +70,6 @@ private:
     QLabel *m_scoreLabel;           // the score a category click acts on
     QLabel *m_durationLabel;        // the chosen file's playing time, under Label1
     TrackDuration *m_duration;
-    AttachRunner *m_runner;
     std::array<QPushButton *, CategoryButtons> m_categoryButtons{};
     QString m_chosenPath;
 };

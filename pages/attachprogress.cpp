@@ -1,0 +1,80 @@
+#include "attachprogress.h"
+
+#include "cataloguedocument.h"
+#include "notifier.h"
+
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QProgressDialog>
+
+namespace spartiti {
+
+namespace {
+
+constexpr int ShowAfterMs = 500;
+constexpr int PollMs = 100;
+constexpr int Steps = 1000;   // the dialog counts in thousandths: files pass 2 GB
+
+} // namespace
+
+std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
+                                       int number, const QString &chosenPath, int categoryCode, QObject *requester)
+{
+    auto error = document.startAttach(kind, number, chosenPath, categoryCode, requester);
+    if (!error || error->kind != Error::Kind::NeedsConfirmation)
+        return error;
+    if (notifier.askChoice(error->message, {QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}) != 0)
+        return std::nullopt;
+    return document.startAttach(kind, number, chosenPath, categoryCode, requester, true);
+}
+
+AttachProgress::AttachProgress(CatalogueDocument &document, QWidget *window)
+    : QObject(window)
+    , m_document(document)
+    , m_window(window)
+{
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, &AttachProgress::showProgress);
+    connect(&document, &CatalogueDocument::attachRunningChanged, this, &AttachProgress::runningChanged);
+}
+
+void AttachProgress::runningChanged(bool running)
+{
+    if (running && m_document.attachRequester() == m_window) {
+        m_clock.start();
+        m_poll.start();
+        return;
+    }
+    m_poll.stop();
+    if (m_dialog) {
+        m_dialog->hide();
+        m_dialog->deleteLater();
+    }
+}
+
+void AttachProgress::showProgress()
+{
+    if (!m_dialog) {
+        if (m_clock.elapsed() < ShowAfterMs)
+            return;
+        auto *dialog = new QProgressDialog(QStringLiteral("Copia di \"%1\" nella cartella spartiti...")
+                                               .arg(QFileInfo(m_document.attachSource()).fileName()),
+                                           QStringLiteral("Annulla"), 0, Steps, m_window);
+        dialog->setObjectName(QStringLiteral("copyProgress"));
+        dialog->setWindowTitle(QStringLiteral("Copia in corso"));
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->setAutoClose(false);
+        dialog->setAutoReset(false);
+        dialog->setMinimumDuration(0);
+        connect(dialog, &QProgressDialog::canceled, &m_document, &CatalogueDocument::cancelAttach);
+        m_dialog = dialog;
+        dialog->show();
+    }
+    const auto [copied, total] = m_document.attachProgress();
+    // Set on the bar itself: QProgressDialog::setValue of a modal dialog runs the event
+    // loop, and the copy may end in there.
+    if (auto *bar = m_dialog->findChild<QProgressBar *>())
+        bar->setValue(total > 0 ? int(copied * Steps / total) : 0);
+}
+
+} // namespace spartiti

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QProgressDialog;
+class QWidget;
+
+#include "attachjob.h"
+#include "error.h"
+
+#include <optional>
+
+namespace spartiti {
+
+class CatalogueDocument;
+class Notifier;
+
+// Starts an attach for a window; when it would replace a file someone else wrote, asks
+// first and goes ahead only if the user agrees. The error to show, if any (nothing when
+// the user chose not to replace).
+std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
+                                       int number, const QString &chosenPath, int categoryCode, QObject *requester);
+
+// The progress of an attach a window asked for: a copy that takes longer than half a
+// second shows a progress dialog over that window, with "Annulla", which stops the copy
+// and leaves the score's files as they were. The copy itself belongs to the document.
+class AttachProgress : public QObject
+{
+    Q_OBJECT
+
+public:
+    AttachProgress(CatalogueDocument &document, QWidget *window);
+
+private:
+    void runningChanged(bool running);
+    void showProgress();
+
+    CatalogueDocument &m_document;
+    QWidget *m_window;
+    QPointer<QProgressDialog> m_dialog;
+    QTimer m_poll;
+    QElapsedTimer m_clock;
+};
+
+} // namespace spartiti

@@ -1,0 +1,293 @@
+// A catalogue shared with another computer through a sync service or a network folder:
+// the conflict copies the service leaves are merged with the right common base, a page
+// someone else attached is not replaced without a question, another computer's lock is
+// never deleted, and nothing outside the folder is linked in, moved or removed through a
+// link, not even by a journal someone left there.
+
+#include "atomicfile.h"
+#include "cataloguedocument.h"
+#include "cataloguelock.h"
+#include "conflictcopies.h"
+#include "module1.h"
+#include "reorganisationjournal.h"
+#include "reorganiser.h"
+#include "syncfolder.h"
+#include "testsupport.h"
+
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace spartiti;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+// One editor's document on the catalogue in `data`.
+struct Editor
+{
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document;
+    explicit Editor(const QString &data)
+        : document(CatalogueFolder(data), state, notifier)
+    {
+    }
+};
+
+QString title(const QString &archive, int number)
+{
+    ScoreCatalogue catalogue;
+    const QByteArray bytes = readFile(archive);
+    if (loadArchiveBytes(catalogue, bytes, archive))
+        return QStringLiteral("<unreadable>");
+    return catalogue.title(number) + QLatin1Char('|') + catalogue.author(number);
+}
+
+struct Catalogue
+{
+    QTemporaryDir dir;
+    QString data;
+    CatalogueFolder folder;
+    Catalogue()
+        : data(dir.filePath(QStringLiteral("spartiti")))
+        , folder(data)
+    {
+        QDir().mkpath(data + QStringLiteral("/audio"));
+        writeFile(folder.archive(), testsupport::archiveBytes(testsupport::numberedRecords(3)));
+    }
+};
+
+ino_t inode(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
+
+class TestSharedFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void conflictCopyNames_data();
+    void conflictCopyNames();
+    void conflictCopyMergedWithTheRightBase_data();
+    void conflictCopyMergedWithTheRightBase();
+    void attachAskBeforeReplacingAnothersPage();
+    void anotherComputersLock();
+    void undoKeepsTheLinkNotItsTarget();
+    void plantedJournalTouchesNothingOutside_data();
+    void plantedJournalTouchesNothingOutside();
+    void syncthingRulesAreAddedOnce();
+};
+
+void TestSharedFolder::conflictCopyNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("conflict");
+    QTest::newRow("Syncthing") << "archivio.sync-conflict-20261207-101500-ABCDEFG.js" << true;
+    QTest::newRow("Dropbox") << "archivio (conflicted copy 2026-12-07 101500).js" << true;
+    QTest::newRow("Dropbox, with the owner") << "archivio (Nome's conflicted copy 2026-12-07).js" << true;
+    QTest::newRow("ownCloud") << "archivio_conflict-20261207-101500.js" << true;
+    QTest::newRow("the archive") << "archivio.js" << false;
+    QTest::newRow("a backup") << "archivio-20261207-101500.js" << false;
+    QTest::newRow("the category list's copy") << "generi.sync-conflict-20261207-101500-ABCDEFG.js" << false;
+}
+
+void TestSharedFolder::conflictCopyNames()
+{
+    QFETCH(QString, name);
+    QTEST(isConflictCopyName(name), "conflict");
+}
+
+// Two computers save 0.6 s apart: the service keeps the other computer's archive and
+// renames this one's. Whether this editor merges the copy at once or only saves again
+// later with "Unisci", both computers' edits end up in the archive.
+void TestSharedFolder::conflictCopyMergedWithTheRightBase_data()
+{
+    QTest::addColumn<bool>("mergeTheCopy");
+    QTest::newRow("the copy merged") << true;
+    QTest::newRow("the copy left, a later save merged") << false;
+}
+
+void TestSharedFolder::conflictCopyMergedWithTheRightBase()
+{
+    QFETCH(bool, mergeTheCopy);
+    Catalogue c;
+    Editor mine(c.data);
+    QVERIFY(!mine.document.load());
+    mine.document.setField(1, ScoreCatalogue::Field::Title, QStringLiteral("Mia modifica"), 1);
+    QVERIFY(mine.document.save());
+
+    // The other computer had the archive before this save and changed an author.
+    QList<QList<QByteArray>> theirs = testsupport::numberedRecords(3);
+    theirs[1][1] = "Loro modifica";
+    const QString copy = c.folder.file(QStringLiteral("archivio.sync-conflict-20261207-101500-ABCDEFG.js"));
+    QVERIFY(QFile::rename(c.folder.archive(), copy));
+    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+
+    mine.document.setField(3, ScoreCatalogue::Field::Title, QStringLiteral("Dopo"), 2);
+    // Merge the copy (or not now), then merge with the archive on disk.
+    mine.notifier.choices = {mergeTheCopy ? 0 : 1, 0};
+    QVERIFY(mine.document.save());
+    QCOMPARE(title(c.folder.archive(), 1), QStringLiteral("Mia modifica|Autore 1"));
+    QCOMPARE(title(c.folder.archive(), 2), QStringLiteral("Titolo 2|Loro modifica"));
+    QCOMPARE(title(c.folder.archive(), 3), QStringLiteral("Dopo|Autore 3"));
+    // A merged copy goes among the backups, not away.
+    QCOMPARE(QFileInfo::exists(copy), !mergeTheCopy);
+    if (mergeTheCopy)
+        QVERIFY(mine.notifier.informed.last().contains(QStringLiteral("copie di sicurezza")));
+}
+
+void TestSharedFolder::attachAskBeforeReplacingAnothersPage()
+{
+    Catalogue c;
+    Editor mine(c.data);
+    QVERIFY(!mine.document.load());
+    writeFile(c.folder.placeholderPage(), "segnaposto");
+    writeFile(c.dir.filePath(QStringLiteral("scelta.jpg")), "mia pagina");
+    mine.document.noteFilesSeen(3);
+    // Another editor's page for its own score 3 arrives after this editor showed score 3.
+    writeFile(c.folder.leftPage(3), "pagina dell'altro");
+    const auto refused = mine.document.startAttach(AttachJob::Kind::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg")));
+    QVERIFY(refused && refused->kind == Error::Kind::NeedsConfirmation);
+    QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("pagina dell'altro"));
+    // Once seen, or with the user's agreement, the page is replaced as usual.
+    mine.document.noteFilesSeen(3);
+    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg"))));
+    QVERIFY(finished.wait());
+    QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("mia pagina"));
+}
+
+void TestSharedFolder::anotherComputersLock()
+{
+    Catalogue c;
+    const QString lock = c.folder.lockFile();
+    writeFile(lock, "4242\nspartiti\naltro-computer\n");
+    {
+        Editor mine(c.data);
+        QVERIFY(!mine.document.acquireLock());   // the question is answered no
+        QCOMPARE(mine.notifier.asked.size(), 1);
+        QVERIFY2(mine.notifier.asked.first().contains(QStringLiteral("altro-computer")), qPrintable(mine.notifier.asked.first()));
+        QVERIFY(mine.notifier.asked.first().contains(QStringLiteral("minut")));
+    }
+    QCOMPARE(readFile(lock), QByteArray("4242\nspartiti\naltro-computer\n"));
+    // Not refreshed for two hours: that editor was killed; its lock is taken over.
+    const qint64 old = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
+    const utimbuf times{old, old};
+    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+    {
+        Editor mine(c.data);
+        QVERIFY(mine.document.acquireLock());
+        QVERIFY(mine.notifier.asked.isEmpty());
+        QVERIFY(mine.document.holdsLock());
+        // The sync service puts the other computer's lock in place of this one's: closing
+        // this editor leaves it.
+        writeFile(lock, "77\nspartiti\naltro-computer\n");
+    }
+    QCOMPARE(readFile(lock), QByteArray("77\nspartiti\naltro-computer\n"));
+}
+
+// Score 2's left page is a link to a private file elsewhere: attaching a new page keeps
+// the link for undo, never a second name or a copy of the private file.
+void TestSharedFolder::undoKeepsTheLinkNotItsTarget()
+{
+    Catalogue c;
+    const QString secret = c.dir.filePath(QStringLiteral("privato.jpg"));
+    writeFile(secret, "privato");
+    QVERIFY(QFile::link(secret, c.folder.leftPage(2)));
+    writeFile(c.folder.placeholderPage(), "segnaposto");
+    writeFile(c.dir.filePath(QStringLiteral("nuova.jpg")), "nuova");
+    Editor mine(c.data);
+    QVERIFY(!mine.document.load());
+    mine.document.noteFilesSeen(2);
+    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 2, c.dir.filePath(QStringLiteral("nuova.jpg"))));
+    QVERIFY(finished.wait());
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(secret).constData(), &st), 0);
+    QCOMPARE(int(st.st_nlink), 1);
+    QDirIterator files(c.data, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QVERIFY2(QFileInfo(path).isSymLink() || inode(path) != inode(secret), qPrintable(path));
+        QVERIFY2(readFile(path) != "privato" || QFileInfo(path).isSymLink(), qPrintable(path));
+    }
+    // Undo puts the link back, as a link.
+    mine.document.history()->undo();
+    QVERIFY(QFileInfo(c.folder.leftPage(2)).isSymLink());
+    QCOMPARE(readFile(secret), QByteArray("privato"));
+}
+
+void TestSharedFolder::plantedJournalTouchesNothingOutside_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("a move out through ..") << "1L.jpg" << "../rubato.jpg";
+    QTest::newRow("a move in from outside") << "../fuori/segreto.txt" << "9L.jpg";
+    QTest::newRow("a move through a linked folder") << "eliminati/20240101-000000/1L.jpg" << "8L.jpg";
+    QTest::newRow("a file that is not the catalogue's") << "generi.js" << "7L.jpg";
+}
+
+void TestSharedFolder::plantedJournalTouchesNothingOutside()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    Catalogue c;
+    const QString outside = c.dir.filePath(QStringLiteral("fuori"));
+    QDir().mkpath(outside);
+    writeFile(outside + QStringLiteral("/segreto.txt"), "segreto");
+    writeFile(outside + QStringLiteral("/1L.jpg"), "fuori");
+    QDir().mkpath(outside + QStringLiteral("/20240101-000000"));
+    writeFile(outside + QStringLiteral("/20240101-000000/1L.jpg"), "fuori");
+    QVERIFY(QFile::link(outside, c.folder.file(QStringLiteral("eliminati"))));
+    writeFile(c.folder.leftPage(1), "pagina");
+    writeFile(c.folder.categoryList(), "generi");
+    ReorganisationSteps steps;
+    steps.id = QStringLiteral("20240101-000000-000");
+    steps.description = QStringLiteral("piantato");
+    steps.moves.append({from, QStringLiteral(".riordino-20240101-000000-000-0"), to});
+    steps.newArchive = readFile(c.folder.archive());
+    writeFile(journal::path(c.data), journal::encode(steps));
+    const QByteArray archive = readFile(c.folder.archive());
+
+    QString report;
+    const auto error = recoverReorganisation(c.data, report);
+    QVERIFY(error);
+    QVERIFY(error->message.contains(QStringLiteral("non è stato rinominato nessun file")));
+    QCOMPARE(readFile(outside + QStringLiteral("/segreto.txt")), QByteArray("segreto"));
+    QCOMPARE(readFile(outside + QStringLiteral("/20240101-000000/1L.jpg")), QByteArray("fuori"));
+    QCOMPARE(readFile(c.folder.leftPage(1)), QByteArray("pagina"));
+    QCOMPARE(readFile(c.folder.categoryList()), QByteArray("generi"));
+    QCOMPARE(readFile(c.folder.archive()), archive);
+    QVERIFY(!QFileInfo::exists(c.dir.filePath(QStringLiteral("rubato.jpg"))));
+}
+
+void TestSharedFolder::syncthingRulesAreAddedOnce()
+{
+    Catalogue c;
+    QVERIFY(QDir().mkpath(c.dir.filePath(QStringLiteral(".stfolder"))));
+    writeFile(c.dir.filePath(QStringLiteral(".stignore")), "*.tmp");
+    const SyncFolder sync = SyncFolder::of(c.data);
+    QCOMPARE(sync.service, QStringLiteral("Syncthing"));
+    QCOMPARE(sync.root, c.dir.path());
+    QVERIFY(!localStateIgnored(sync, c.data));
+    QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
+    QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
+    const QByteArray rules = readFile(c.dir.filePath(QStringLiteral(".stignore")));
+    QVERIFY(rules.startsWith("*.tmp\n"));
+    QCOMPARE(rules.count("/spartiti/.archivio.lock\n"), 1);
+    QVERIFY(rules.contains("/spartiti/.annulla\n"));
+    QVERIFY(localStateIgnored(sync, c.data));
+}
+
+QTEST_GUILESS_MAIN(TestSharedFolder)
+#include "tst_sharedfolder.moc"
