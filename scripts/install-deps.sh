@@ -2,8 +2,9 @@
 # Installs the Debian packages that Spartiti needs for what it is asked to do:
 #   install-deps.sh [run|test|fuzz|bench|package|demo]...
 #   run      build and start the editor (the default, for `make run` and `make build`)
-#   test     run adds the tests' JavaScript engine and the desktop-file checks (`make test`,
-#            `make test-sanitize`: GCC's sanitizer runtimes come with g++)
+#   test     run adds the tests' JavaScript engine, the desktop-file checks, Python (which
+#            reads exported CSV back) and poppler-utils (which reads printed PDF back)
+#            (`make test`, `make test-sanitize`: GCC's sanitizer runtimes come with g++)
 #   fuzz     run adds clang and its libFuzzer and sanitizer runtimes (`make fuzz`)
 #   bench    run adds libjpeg and /usr/bin/time (`make bench`)
 #   package  run adds dpkg-shlibdeps and the desktop-file checks (`make package`)
@@ -21,7 +22,7 @@ run=(
   fonts-dejavu-core
 )
 desktop_checks=(appstream desktop-file-utils file)
-test=("${desktop_checks[@]}" qt6-declarative-dev)
+test=("${desktop_checks[@]}" qt6-declarative-dev python3 poppler-utils)
 fuzz=(clang libclang-rt-14-dev)
 bench=(libjpeg62-turbo-dev time)
 package=("${desktop_checks[@]}" dpkg-dev)

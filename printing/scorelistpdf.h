@@ -1,0 +1,25 @@
+#pragma once
+
+#include "error.h"
+#include "scorelistrow.h"
+
+#include <QByteArray>
+#include <QDate>
+
+#include <optional>
+
+class QPagedPaintDevice;
+
+namespace spartiti {
+
+// The score list as a printed catalogue: the title and the date on the first page, then
+// a table of the rows in their order, its header row repeated at the top of every page,
+// long texts wrapped within their column, "Pagina n di m" at the foot of each page.
+// Paints on any paged device (a PDF writer, a printer); an error when it cannot start.
+std::optional<Error> paintScoreList(QPagedPaintDevice &device, const QList<ScoreListRow> &rows,
+                                    const QString &title, const QDate &date);
+
+// The same as the bytes of an A4 PDF file.
+QByteArray scoreListPdf(const QList<ScoreListRow> &rows, const QString &title, const QDate &date);
+
+} // namespace spartiti
