@@ -8,6 +8,7 @@
 #include <QMediaPlayer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace spartiti {
@@ -26,14 +27,24 @@ void MediaTrackPlayer::ensurePlayer()
     m_player = new QMediaPlayer(this);
     m_output = new QAudioOutput(this);
     m_player->setAudioOutput(m_output);
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this, [this](QMediaPlayer::PlaybackState state) {
-        const bool playing = state == QMediaPlayer::PlayingState;
-        if (playing != m_playing) {
-            m_playing = playing;
-            emit playingChanged(playing);
-        }
-    });
+    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MediaTrackPlayer::followState);
+    connect(m_player, &QMediaPlayer::positionChanged, this, &TrackPlayer::positionChanged);
+    connect(m_player, &QMediaPlayer::durationChanged, this, &TrackPlayer::durationChanged);
     connect(m_player, &QMediaPlayer::errorOccurred, this, &MediaTrackPlayer::reportError);
+}
+
+void MediaTrackPlayer::followState(QMediaPlayer::PlaybackState state)
+{
+    const State now = state == QMediaPlayer::PlayingState  ? State::Playing
+                      : state == QMediaPlayer::PausedState ? State::Paused
+                                                           : State::Stopped;
+    if (now == m_state)
+        return;
+    const bool wasPlaying = m_state == State::Playing;
+    m_state = now;
+    emit stateChanged(now);
+    if (wasPlaying != (now == State::Playing))
+        emit playingChanged(now == State::Playing);
 }
 
 void MediaTrackPlayer::play(const QString &path)
@@ -53,7 +64,42 @@ void MediaTrackPlayer::stop()
 
 bool MediaTrackPlayer::isPlaying() const
 {
-    return m_playing;
+    return m_state == State::Playing;
+}
+
+void MediaTrackPlayer::pause()
+{
+    if (m_player && m_state == State::Playing)
+        m_player->pause();
+}
+
+void MediaTrackPlayer::resume()
+{
+    if (m_player && m_state == State::Paused)
+        m_player->play();
+}
+
+qint64 MediaTrackPlayer::position() const
+{
+    return m_player ? m_player->position() : 0;
+}
+
+qint64 MediaTrackPlayer::duration() const
+{
+    return m_player ? m_player->duration() : 0;
+}
+
+void MediaTrackPlayer::seek(qint64 milliseconds)
+{
+    if (!m_player || m_state == State::Stopped)
+        return;
+    const qint64 end = m_player->duration();
+    m_player->setPosition(std::max<qint64>(0, end > 0 ? std::min(milliseconds, end) : milliseconds));
+}
+
+QString MediaTrackPlayer::source() const
+{
+    return m_player && m_state != State::Stopped ? m_player->source().toLocalFile() : QString();
 }
 
 QString MediaTrackPlayer::errorMessage(const QString &path, QMediaPlayer::Error error)
