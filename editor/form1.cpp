@@ -111,7 +111,7 @@ void Form1::VScroll1_Change()
     const int v = VScroll1->value();
     ++m_visit;
     // A track plays only for the record it belongs to.
-    if (m_player && m_player->isPlaying())
+    if (m_player && m_player->state() != TrackPlayer::State::Stopped)
         m_player->stop();
     try {
         Text1->setText(QString::number(v));

@@ -32,6 +32,7 @@ namespace spartiti {
 class CatalogueDocument;
 class Module1;
 class Notifier;
+class PlayerWindow;
 class TrackPlayer;
 
 // The editor's main window: one score at a time, chosen with the record selector
@@ -69,8 +70,10 @@ public:
     void openPageViewer(bool right);
     PageViewer *pageViewer() const { return m_pageViewer; }
 
-    // The player of backing tracks; without one the track icon only shows.
+    // The player of backing tracks; without one the track icon only shows. Its controls
+    // are in the menu "Ascolta" and the window playerWindow().
     void setTrackPlayer(TrackPlayer *player);
+    PlayerWindow *playerWindow() const { return m_playerWindow; }
 
     // Menu File > Cataloghi recenti: the folders of the catalogues used last, newest first.
     void setRecentCatalogues(const QStringList &folders);
@@ -97,8 +100,12 @@ public slots:
     void insertScore();
     void moveScore();
 
-    // The track icon: play the score's track, or stop it when it plays.
+    // The track icon: play the score's track, or stop it when it plays or is paused.
     void togglePlayback();
+    // Menu File: the pages of the score on show on paper, through the print dialog or its
+    // preview (form1catalogues.cpp).
+    void printScore();
+    void previewScore();
     void focusSearch();
     // Vai > Elenco degli spartiti: the table of every score, made on first use.
     void showScoreList();
@@ -188,6 +195,8 @@ private:
     QStandardItemModel *m_matches = nullptr;
     TrackPlayer *m_player = nullptr;
     QAction *m_playAction = nullptr;
+    QMenu *m_listenMenu = nullptr;
+    PlayerWindow *m_playerWindow = nullptr;
 
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;

@@ -8,6 +8,7 @@
 #include "notifier.h"
 #include "scorelistwindow.h"
 #include "cataloguefolder.h"
+#include "playerwindow.h"
 #include "trackplayer.h"
 
 #include <QAction>
@@ -85,9 +86,11 @@ void Form1::buildNavigation()
                    [this] { moveBy(RecordsPerPage); });
     vai->addAction(QStringLiteral("&Primo spartito"), QKeySequence(Qt::CTRL | Qt::Key_Home), this, &Form1::goToFirst);
     vai->addAction(QStringLiteral("&Ultimo spartito"), QKeySequence(Qt::CTRL | Qt::Key_End), this, &Form1::goToLast);
-    vai->addSeparator();
-    // The track icon's click, from the keyboard.
-    m_playAction = vai->addAction(QStringLiteral("Ascolta la &base"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
+    // The track icon's click, from the keyboard; the player's other controls join it
+    // once there is a player (setTrackPlayer).
+    m_listenMenu = menuBar()->addMenu(QStringLiteral("&Ascolta"));
+    m_listenMenu->setObjectName(QStringLiteral("ascoltaMenu"));
+    m_playAction = m_listenMenu->addAction(QStringLiteral("Ascolta la &base"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
                                   &Form1::togglePlayback);
     m_playAction->setObjectName(QStringLiteral("ascolta"));
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return),
@@ -157,7 +160,7 @@ void Form1::focusSearch()
 void Form1::showScoreList()
 {
     if (!m_scoreList) {
-        m_scoreList = new ScoreListWindow(m_document, this);
+        m_scoreList = new ScoreListWindow(m_document, m_notifier, this);
         connect(m_scoreList, &ScoreListWindow::scoreChosen, this, [this](int number) {
             showRecord(number);
             activateWindow();
@@ -198,9 +201,18 @@ void Form1::setTrackPlayer(TrackPlayer *player)
     if (!m_player)
         return;
     connect(m_player, &TrackPlayer::failed, this, [this](const QString &message) { m_notifier.warn(message); });
-    connect(m_player, &TrackPlayer::playingChanged, this, [this](bool playing) {
-        m_playAction->setText(playing ? QStringLiteral("Ferma la &base") : QStringLiteral("Ascolta la &base"));
+    connect(m_player, &TrackPlayer::stateChanged, this, [this](TrackPlayer::State state) {
+        m_playAction->setText(state == TrackPlayer::State::Stopped ? QStringLiteral("Ascolta la &base")
+                                                                   : QStringLiteral("Ferma la &base"));
     });
+    m_playerWindow = new PlayerWindow(*m_player, this);
+    connect(m_playerWindow, &PlayerWindow::startRequested, this, &Form1::togglePlayback);
+    for (QAction *action : m_playerWindow->menuActions()) {
+        if (action)
+            m_listenMenu->addAction(action);
+        else
+            m_listenMenu->addSeparator();
+    }
 }
 
 // Names the pages and the track icon after the record on show. A picture in a label
@@ -222,13 +234,16 @@ void Form1::togglePlayback()
 {
     if (!m_player)
         return;
-    if (m_player->isPlaying()) {
+    if (m_player->state() != TrackPlayer::State::Stopped) {
         m_player->stop();
         return;
     }
     const QString track = m_document.folder().track(VScroll1->value());
-    if (paths::isPresentFile(track))
-        m_player->play(track);
+    if (!paths::isPresentFile(track))
+        return;
+    m_player->play(track);
+    if (m_playerWindow)
+        m_playerWindow->show();
 }
 
 } // namespace spartiti
