@@ -80,7 +80,7 @@ ScoreListResult measureScoreList(const QString &folder, int runs)
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer clock;
         clock.start();
-        auto window = std::make_unique<ScoreListWindow>(document);
+        auto window = std::make_unique<ScoreListWindow>(document, notifier);
         window->show();
         QApplication::processEvents();
         window->repaint();

@@ -1,14 +1,17 @@
-// Menu File: opening another catalogue, making a new one, and the catalogues used last.
+// Menu File: opening another catalogue, making a new one, the catalogues used last, and
+// the pages of the score on show printed.
 // The window only asks; the application opens the catalogue, after mayEnd() has settled
 // the unsaved edits of this one.
 
 #include "cataloguedocument.h"
 #include "form1.h"
+#include "pageprinting.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 
 namespace spartiti {
 
@@ -25,6 +28,13 @@ void Form1::buildCatalogueMenu()
     m_recentMenu = file->addMenu(QStringLiteral("Cataloghi &recenti"));
     m_recentMenu->setObjectName(QStringLiteral("recenti"));
     setRecentCatalogues({});
+    file->addSeparator();
+    // Ctrl+P plays the track (menu Ascolta), so printing takes Ctrl+Shift+P.
+    file->addAction(QStringLiteral("&Stampa..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), this,
+                    &Form1::printScore)
+        ->setObjectName(QStringLiteral("stampa"));
+    file->addAction(QStringLiteral("Ante&prima di stampa..."), this, &Form1::previewScore)
+        ->setObjectName(QStringLiteral("anteprimaStampa"));
     // The title bar names the catalogue on show, as the folder that holds it.
     setWindowTitle(QStringLiteral("%1 - Archivio Spartiti 3.01")
                        .arg(QDir::toNativeSeparators(m_document.folder().parentPath())));
@@ -53,6 +63,16 @@ void Form1::closeQuietly()
 {
     m_ending = true;
     hide();
+}
+
+void Form1::printScore()
+{
+    printScorePages(this, m_document.folder(), {VScroll1->value()}, m_notifier, false);
+}
+
+void Form1::previewScore()
+{
+    printScorePages(this, m_document.folder(), {VScroll1->value()}, m_notifier, true);
 }
 
 } // namespace spartiti

@@ -6,20 +6,33 @@
 #include "scorelistfilter.h"
 #include "scorelistmodel.h"
 #include "cataloguefolder.h"
+#include "notifier.h"
+#include "pageprinting.h"
+#include "scorelistexport.h"
+#include "scorelistrow.h"
+
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace spartiti {
 
-ScoreListWindow::ScoreListWindow(CatalogueDocument &document, QWidget *parent)
+ScoreListWindow::ScoreListWindow(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_document(document)
+    , m_notifier(notifier)
 {
     setObjectName(QStringLiteral("elenco"));
     setWindowTitle(QStringLiteral("Elenco degli spartiti"));
@@ -72,7 +85,8 @@ ScoreListWindow::ScoreListWindow(CatalogueDocument &document, QWidget *parent)
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(ScoreListModel::Number, Qt::AscendingOrder);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several scores may be chosen for printing.
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
@@ -106,11 +120,34 @@ ScoreListWindow::ScoreListWindow(CatalogueDocument &document, QWidget *parent)
     connect(m_filter, &QAbstractItemModel::modelReset, this, &ScoreListWindow::showShownCount);
     connect(m_filter, &QAbstractItemModel::layoutChanged, this, &ScoreListWindow::showShownCount);
 
+    auto *footer = new QHBoxLayout;
+    footer->addWidget(m_shownCount, 1);
+    const struct
+    {
+        const char *name;
+        QString text;
+        void (ScoreListWindow::*act)();
+    } commands[] = {
+        {"anteprimaPagine", QStringLiteral("&Anteprima di stampa..."), nullptr},
+        {"stampaPagine", QStringLiteral("S&tampa le pagine..."), nullptr},
+        {"esportaElenco", QStringLiteral("&Esporta elenco..."), &ScoreListWindow::exportList},
+    };
+    for (const auto &command : commands) {
+        auto *button = new QPushButton(command.text, this);
+        button->setObjectName(QString::fromLatin1(command.name));
+        footer->addWidget(button);
+        if (command.act)
+            connect(button, &QPushButton::clicked, this, command.act);
+        else
+            connect(button, &QPushButton::clicked, this,
+                    [this, preview = command.name[0] == 'a'] { printSelected(preview); });
+    }
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
     layout->addWidget(problem);
-    layout->addWidget(m_shownCount);
+    layout->addLayout(footer);
     setTabOrder(m_filterField, m_table);
     showShownCount();
     resize(980, 560);
@@ -128,6 +165,63 @@ void ScoreListWindow::showShownCount()
     const int all = m_model->rowCount();
     m_shownCount->setText(shown == all ? QStringLiteral("%1 spartiti").arg(all)
                                        : QStringLiteral("%1 spartiti su %2").arg(shown).arg(all));
+}
+
+QList<int> ScoreListWindow::selectedNumbers() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    QList<int> numbers;
+    for (const int row : rows)
+        numbers.append(m_filter->numberAt(row));
+    return numbers;
+}
+
+void ScoreListWindow::printSelected(bool preview)
+{
+    const QList<int> numbers = selectedNumbers();
+    if (numbers.isEmpty()) {
+        m_notifier.warn(QStringLiteral("Scegli nell'elenco gli spartiti da stampare (Ctrl o Maiusc con un clic "
+                                       "per sceglierne più d'uno)."));
+        return;
+    }
+    printScorePages(this, m_document.folder(), numbers, m_notifier, preview);
+}
+
+void ScoreListWindow::exportList()
+{
+    const QString csvFilter = QStringLiteral("Tabella CSV per fogli di calcolo (*.csv)");
+    const QString pdfFilter = QStringLiteral("Catalogo PDF da stampare (*.pdf)");
+    QString chosenFilter = csvFilter;
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Esporta elenco"),
+        QDir(m_document.folder().parentPath()).filePath(QStringLiteral("elenco-spartiti.csv")),
+        csvFilter + QStringLiteral(";;") + pdfFilter, &chosenFilter);
+    if (path.isEmpty())
+        return;
+    // The name's ending decides; a name without one takes the chosen filter's.
+    ScoreListFormat format = chosenFilter == pdfFilter ? ScoreListFormat::Pdf : ScoreListFormat::Csv;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("pdf"))
+        format = ScoreListFormat::Pdf;
+    else if (suffix == QLatin1String("csv"))
+        format = ScoreListFormat::Csv;
+    else
+        path += format == ScoreListFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".csv");
+
+    const QList<ScoreListRow> rows = rowsAsListed(*m_filter);
+    QString title = QStringLiteral("Elenco degli spartiti");
+    if (!m_filterField->text().trimmed().isEmpty())
+        title += QStringLiteral(" – filtro «%1»").arg(m_filterField->text().trimmed());
+    if (const auto error = exportScoreList(path, format, rows, title, QDate::currentDate())) {
+        m_notifier.warn(QStringLiteral("L'elenco non è stato esportato. %1").arg(error->message));
+        return;
+    }
+    m_notifier.inform(QStringLiteral("Elenco di %1 spartiti esportato in %2.")
+                          .arg(rows.size())
+                          .arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace spartiti

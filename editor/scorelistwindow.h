@@ -10,19 +10,21 @@ class QTableView;
 namespace spartiti {
 
 class CatalogueDocument;
+class Notifier;
 class ScoreListFilter;
 class ScoreListModel;
 
 // "Elenco degli spartiti": every score of the catalogue in a table that sorts by any
 // column, narrowed by a filter field and three quick filters. A double-click or Enter
 // on a row asks the editor to show that score. The window stays open beside the editor
-// and follows every change of the catalogue.
+// and follows every change of the catalogue. Its buttons print the pages of the chosen
+// scores and export the list as it is shown (filter and order kept) to CSV or PDF.
 class ScoreListWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit ScoreListWindow(CatalogueDocument &document, QWidget *parent = nullptr);
+    ScoreListWindow(CatalogueDocument &document, Notifier &notifier, QWidget *parent = nullptr);
 
     ScoreListModel *model() const { return m_model; }
     ScoreListFilter *filter() const { return m_filter; }
@@ -35,7 +37,13 @@ signals:
 private:
     void chooseRow(int row);
     void showShownCount();
+    // The selected scores, in the order the list shows them.
+    QList<int> selectedNumbers() const;
+    void printSelected(bool preview);
+    void exportList();
 
+    CatalogueDocument &m_document;
+    Notifier &m_notifier;
     ScoreListModel *m_model;
     ScoreListFilter *m_filter;
     QLineEdit *m_filterField;
