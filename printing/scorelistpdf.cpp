@@ -15,7 +15,7 @@ namespace {
 
 constexpr int ColumnCount = 7;
 // Shares of the table's width; the title and author need the most.
-constexpr std::array<qreal, ColumnCount> ColumnShares = {0.07, 0.27, 0.19, 0.15, 0.14, 0.11, 0.07};
+constexpr std::array<qreal, ColumnCount> ColumnShares = {0.06, 0.26, 0.19, 0.15, 0.14, 0.11, 0.09};
 constexpr int CellFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
 std::array<QString, ColumnCount> cells(const ScoreListRow &row)
