@@ -175,22 +175,26 @@ void TestScorePrinter::sheets()
 void TestScorePrinter::drawnAtThePrintersResolution_data()
 {
     // A 1000 x 1414 scan fills an A4 sheet at about 120 dpi.
+    QTest::addColumn<QSize>("scan");
     QTest::addColumn<int>("resolution");
     QTest::addColumn<int>("smallest");
     QTest::addColumn<int>("largest");
-    QTest::newRow("finer printer: the scan's own pixels") << 1200 << 1000 << 1000;
-    QTest::newRow("coarser printer: its pixels, no more") << 72 << 520 << 600;
+    QTest::newRow("finer printer: the scan's own pixels") << QSize(1000, 1414) << 1200 << 1000 << 1000;
+    QTest::newRow("coarser printer: its pixels, no more") << QSize(1000, 1414) << 72 << 520 << 600;
+    // Past Qt's default allocation limit of 128 MB when decoded whole.
+    QTest::newRow("A4 scanned at 600 dpi, printed at 600") << QSize(4960, 7016) << 600 << 4600 << 4960;
 }
 
 void TestScorePrinter::drawnAtThePrintersResolution()
 {
+    QFETCH(QSize, scan);
     QFETCH(int, resolution);
     QFETCH(int, smallest);
     QFETCH(int, largest);
     QTemporaryDir dir;
     const CatalogueFolder folder(dir.filePath(QStringLiteral("spartiti")));
     QVERIFY(QDir().mkpath(folder.path()));
-    writePage(folder.leftPage(1), Qt::darkGreen, QSize(1000, 1414));
+    writePage(folder.leftPage(1), Qt::darkGreen, scan);
 
     const QString pdf = dir.filePath(QStringLiteral("pagine.pdf"));
     std::unique_ptr<QPrinter> device(pdfPrinter(pdf, resolution));
