@@ -184,6 +184,10 @@ private slots:
         auto after = snapshot(c.folder.path());
         after.removeIf([](const auto &entry) { return entry.key().startsWith(QLatin1String("eliminati")); });
         QCOMPARE(after, before);
+        // Redo brings the same scores back with their pages, from "eliminati".
+        c.document->history()->redo();
+        QCOMPARE(c.document->catalogue().title(position), titles[position - 1]);
+        QVERIFY(qAbs(greyAtCentre(c.folder.leftPage(position)) - 20) <= 3);
     }
 
     void jpegCopiedAndPngConverted()
