@@ -8,6 +8,7 @@
 #include "childruns.h"
 #include "displayrig.h"
 #include "figure.h"
+#include "importrun.h"
 #include "jpegfloor.h"
 #include "reorganiserun.h"
 #include "scan600.h"
@@ -228,6 +229,26 @@ bool measureScoreListWindow(const Settings &settings, const QString &runFolder, 
     return true;
 }
 
+bool measureImportRun(const Settings &settings, const QString &runFolder, QList<Figure> &figures)
+{
+    const int pages = settings.quick ? 8 : 40;
+    const int runs = settings.quick ? 1 : 3;
+    progress(settings.quick ? "importing an 8-page PDF, and pdftoppm on it" : "importing a 40-page PDF, and pdftoppm on it");
+    const ImportResult result =
+        measureImport(QCoreApplication::applicationFilePath(), runFolder + QStringLiteral("/import"), pages, runs);
+    if (!result.ok)
+        return fail(QStringLiteral("the import run failed"));
+    figures.append({QStringLiteral("import_pdf_ms"), QStringLiteral("import a %1-page PDF at 150 dpi").arg(pages),
+                    result.importMs, QStringLiteral("ms"), runs, QString()});
+    figures.append({QStringLiteral("pdftoppm_ms"), QStringLiteral("pdftoppm -r 150 -jpeg, same PDF"),
+                    result.pdftoppmMs, QStringLiteral("ms"), runs, QString()});
+    figures.append({QStringLiteral("import_over_pdftoppm"), QStringLiteral("import / pdftoppm"),
+                    result.importMs / result.pdftoppmMs, QStringLiteral("ratio"), runs, QStringLiteral("<= 0.7")});
+    figures.append({QStringLiteral("import_peak_rss_mb"), QStringLiteral("peak memory, importing the PDF"),
+                    result.peakRssMb, QStringLiteral("MB"), runs, QStringLiteral("<= 300")});
+    return true;
+}
+
 void printReport(const Settings &settings, const Workload &workload, const QList<Figure> &figures)
 {
     std::printf("\nSpartiti benchmark%s: pages %d x %d JPEG q%d (%.2f MB on average), boxes %d x %d, %d cores\n",
@@ -257,6 +278,8 @@ int main(int argc, char *argv[])
         QDir::setCurrent(args[2]);
         return scrollChild(args[3].toInt());
     }
+    if (args.size() == 4 && args[1] == QLatin1String("--import-child"))
+        return importChild(args[2], args[3]);
     if (args.size() == 4 && args[1] == QLatin1String("--show-child")) {
         QDir::setCurrent(args[2]);
         return showChild(args[3].toInt());
@@ -265,6 +288,7 @@ int main(int argc, char *argv[])
     Settings settings;
     bool onlyReorganise = false;
     bool onlyScoreList = false;
+    bool onlyImport = false;
     QString workloadFolder = QStringLiteral(SPARTITI_BENCH_WORKLOAD);
     QString editor = QStringLiteral(SPARTITI_APP);
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -278,13 +302,15 @@ int main(int argc, char *argv[])
             onlyReorganise = true;
         else if (args[i] == QLatin1String("--only-score-list"))
             onlyScoreList = true;
+        else if (args[i] == QLatin1String("--only-import"))
+            onlyImport = true;
     }
     if (qEnvironmentVariableIntValue("BENCH_QUICK") == 1)
         settings.quick = true;
     if (settings.quick)
         settings = {true, 5, 3, 4, 8, 2, 120};
 
-    if (onlyReorganise || onlyScoreList) {
+    if (onlyReorganise || onlyScoreList || onlyImport) {
         // Only these figures, without the scans: for a quick look after a change there.
         QDir().mkpath(workloadFolder);
         QTemporaryDir runFolder(workloadFolder + QStringLiteral("/run-XXXXXX"));
@@ -294,6 +320,8 @@ int main(int argc, char *argv[])
         if (onlyReorganise && !measureReorganisation(settings, runFolder.path(), figures))
             return 1;
         if (onlyScoreList && !measureScoreListWindow(settings, runFolder.path(), figures))
+            return 1;
+        if (onlyImport && !measureImportRun(settings, runFolder.path(), figures))
             return 1;
         for (const Figure &f : figures)
             std::printf("BENCH %s %.3f %s\n", qPrintable(f.name), f.value, qPrintable(f.unit));
@@ -349,7 +377,8 @@ int main(int argc, char *argv[])
                     scroll.stepP90Ms, QStringLiteral("ms"), scroll.records, QString()});
 
     if (!measureScan600(settings.quick, QCoreApplication::applicationFilePath(), workload, runFolder.path(),
-                        figures))
+                        figures)
+        || !measureImportRun(settings, runFolder.path(), figures))
         return 1;
 
     printReport(settings, workload, figures);

@@ -43,7 +43,7 @@ bool DisplayRig::load()
 
 int DisplayRig::lastRecord() const
 {
-    return m_state.catalogue.scoreCount();
+    return m_document.catalogue().scoreCount();
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "module1.h"
 #include "notifier.h"
 
+#include <QDir>
 #include <QList>
 
 #include <memory>
@@ -48,7 +49,8 @@ public:
 private:
     Module1 m_state;
     SilentNotifier m_notifier;
-    CatalogueDocument m_document{m_state, m_notifier};
+    // The catalogue of the working folder, which the runs set before making the rig.
+    CatalogueDocument m_document{CatalogueFolder::of(QDir::currentPath()), m_state, m_notifier};
     std::unique_ptr<Form1> m_form;
     QScrollBar *m_selector = nullptr;
     QLabel *m_left = nullptr;

@@ -28,7 +28,7 @@ const QStringList Words{QStringLiteral("Andante"), QStringLiteral("Perché"), QS
 const QStringList Authors{QStringLiteral("Verdi"), QStringLiteral("Puccini"), QStringLiteral("Bellini"),
                           QStringLiteral("Rossini"), QStringLiteral("Tradizionale"), QStringLiteral("Niccolò Paganini")};
 
-bool makeFolder(const QString &data, Module1 &state)
+bool makeFolder(const QString &data)
 {
     if (!QDir().mkpath(data + QStringLiteral("/audio")))
         return false;
@@ -53,8 +53,6 @@ bool makeFolder(const QString &data, Module1 &state)
                 return false;
         }
     }
-    for (int k = 1; k <= Module1::CategoryCount; ++k)
-        state.setCategoryName(k, QStringLiteral("Categoria numero %1").arg(k));
     return !writeArchive(*catalogue, data + QStringLiteral("/archivio.js"));
 }
 
@@ -65,10 +63,10 @@ ScoreListResult measureScoreList(const QString &folder, int runs)
     ScoreListResult result;
     const QString previous = QDir::currentPath();
     Module1 state;
-    if (!makeFolder(folder + QStringLiteral("/spartiti"), state) || !QDir::setCurrent(folder))
+    if (!makeFolder(folder + QStringLiteral("/spartiti")) || !QDir::setCurrent(folder))
         return result;
     SilentNotifier notifier;
-    CatalogueDocument document(state, notifier);
+    CatalogueDocument document(CatalogueFolder::of(folder), state, notifier);
     if (document.load()) {
         QDir::setCurrent(previous);
         return result;

@@ -113,6 +113,11 @@ public:
     // another program changed the archive. Reports a failure through the notifier; true
     // when done (cataloguedocumentreorganise.cpp).
     bool reorganise(const Reorganisation &operation);
+    // Files the pages that stageImport left in `stagingFolder` as `records`, scores
+    // `position`, `position` + 1, ...: a reorganisation like the others, so one undoable
+    // step (its undo deletes the new scores, their pages going to "eliminati"). On failure
+    // the staging folder goes and the notifier says why; true when done.
+    bool importStaged(int position, const QList<ArchiveRecord> &records, const QString &stagingFolder);
 
     // Attaches the file the user chose to score `number`: as its left page (with a fresh
     // placeholder as its right page), its right page, or its track filed under category

@@ -5,6 +5,7 @@
 #include "cataloguedocument.h"
 
 #include "backups.h"
+#include "importstager.h"
 #include "notifier.h"
 #include "reorganisecommand.h"
 #include "reorganiser.h"
@@ -22,6 +23,10 @@ QString stepText(const Reorganisation &operation)
 {
     switch (operation.kind) {
     case Reorganisation::Kind::Delete:
+        if (operation.count > 1)
+            return QStringLiteral("Elimina gli spartiti da %1 a %2")
+                .arg(operation.number)
+                .arg(operation.number + operation.count - 1);
         return QStringLiteral("Elimina lo spartito %1").arg(operation.number);
     case Reorganisation::Kind::Insert:
         return QStringLiteral("Inserisci uno spartito al numero %1").arg(operation.number);
@@ -29,6 +34,8 @@ QString stepText(const Reorganisation &operation)
         return QStringLiteral("Sposta lo spartito %1 al numero %2").arg(operation.number).arg(operation.target);
     case Reorganisation::Kind::Restore:
         return QStringLiteral("Ripristina lo spartito %1").arg(operation.number);
+    case Reorganisation::Kind::Import:
+        return QStringLiteral("Importa «%1»").arg(operation.records.value(0)[int(ScoreCatalogue::Field::Title)]);
     }
     return {};
 }
@@ -45,6 +52,15 @@ bool CatalogueDocument::reorganise(const Reorganisation &operation)
                                               return runReorganisation(next, back, true);
                                           }));
     return true;
+}
+
+bool CatalogueDocument::importStaged(int position, const QList<ArchiveRecord> &records,
+                                     const QString &stagingFolder)
+{
+    const bool done = reorganise(Reorganisation::import(position, records, stagingFolder));
+    if (!done)
+        removeStaging(m_folder, stagingFolder);
+    return done;
 }
 
 bool CatalogueDocument::runReorganisation(const Reorganisation &operation, Reorganisation &inverse,

@@ -70,16 +70,28 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
     using Kind = Reorganisation::Kind;
     const int n = catalogue.scoreCount();
     const int k = operation.number;
-    const bool adds = operation.kind == Kind::Insert || operation.kind == Kind::Restore;
-    const int lastAllowed = adds ? n + 1 : n;
+    // The records that come in with their files: a restore's (one or several), an import's.
+    QList<ArchiveRecord> incoming;
+    if (operation.kind == Kind::Restore)
+        incoming = operation.records.isEmpty() ? QList<ArchiveRecord>{operation.record} : operation.records;
+    else if (operation.kind == Kind::Import)
+        incoming = operation.records;
+    const int added = operation.kind == Kind::Insert ? 1 : int(incoming.size());
+    const bool adds = operation.kind != Kind::Delete && operation.kind != Kind::Move;
+    const int removed = operation.kind == Kind::Delete ? std::max(operation.count, 1) : 0;
+    const int lastAllowed = adds ? n + 1 : n - removed + 1;
     if (k < 1 || k > lastAllowed)
         return refused(QStringLiteral("Lo spartito numero %1 non esiste: i numeri vanno da 1 a %2.")
                            .arg(k)
                            .arg(lastAllowed));
-    if (adds && n + 1 > ScoreCatalogue::MaxArchiveRecords)
+    if (adds && added < 1)
+        return refused(QStringLiteral("Non c'è nessuno spartito da aggiungere."));
+    if (adds && n + added > ScoreCatalogue::MaxArchiveRecords)
         return refused(QStringLiteral("L'archivio può contenere al massimo %1 titoli: non c'è posto "
-                                      "per un altro spartito.")
-                           .arg(ScoreCatalogue::MaxArchiveRecords),
+                                      "per %2.")
+                           .arg(ScoreCatalogue::MaxArchiveRecords)
+                           .arg(added == 1 ? QStringLiteral("un altro spartito")
+                                           : QStringLiteral("altri %1 spartiti (ne contiene già %2)").arg(added).arg(n)),
                        Error::Kind::TooManyRecords);
     if (operation.kind == Kind::Move && (operation.target < 1 || operation.target > n))
         return refused(QStringLiteral("Il numero %1 non esiste: i numeri vanno da 1 a %2.")
@@ -87,27 +99,43 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
                            .arg(n));
 
     // Where each new slot's record and files come from: an old number, 0 for a new empty
-    // score, -1 for the restored one. Old numbers that appear nowhere are deleted.
+    // score, -(i + 1) for incoming record i. Old numbers that appear nowhere are deleted.
     QList<int> source{0};
     for (int s = 1; s <= n; ++s)
         source.append(s);
+    const QString range = QStringLiteral("%1-%2").arg(k).arg(k + std::max(removed, added) - 1);
     ReorganisationSteps steps;
     switch (operation.kind) {
     case Kind::Delete:
-        source.removeAt(k);
-        steps.description = QStringLiteral("eliminazione dello spartito %1").arg(k);
-        plan.inverse = {Kind::Restore, k, 0, {}, {}};
-        for (int f = 0; f < ScoreCatalogue::FieldCount; ++f)
-            plan.inverse.record[f] = catalogue.value(Field(f), k);
-        plan.shownAfter = std::min(k, n - 1);
+        source.remove(k, removed);
+        steps.description = removed == 1 ? QStringLiteral("eliminazione dello spartito %1").arg(k)
+                                         : QStringLiteral("eliminazione degli spartiti %1").arg(range);
+        plan.inverse = Reorganisation::make(Kind::Restore, k);
+        for (int d = k; d < k + removed; ++d) {
+            ArchiveRecord record;
+            for (int f = 0; f < ScoreCatalogue::FieldCount; ++f)
+                record[f] = catalogue.value(Field(f), d);
+            if (removed == 1)
+                plan.inverse.record = record;
+            else
+                plan.inverse.records.append(record);
+        }
+        plan.shownAfter = std::min(k, n - removed);
         break;
     case Kind::Insert:
     case Kind::Restore:
-        source.insert(k, operation.kind == Kind::Insert ? 0 : -1);
-        steps.description = operation.kind == Kind::Insert
-                                ? QStringLiteral("inserimento di uno spartito vuoto al numero %1").arg(k)
-                                : QStringLiteral("ripristino dello spartito %1 eliminato").arg(k);
-        plan.inverse = Reorganisation::deletion(k);
+    case Kind::Import:
+        for (int i = added; i >= 1; --i)
+            source.insert(k, operation.kind == Kind::Insert ? 0 : -i);
+        steps.description =
+            operation.kind == Kind::Insert ? QStringLiteral("inserimento di uno spartito vuoto al numero %1").arg(k)
+            : operation.kind == Kind::Import
+                ? QStringLiteral("importazione di %1 al numero %2")
+                      .arg(added == 1 ? QStringLiteral("uno spartito") : QStringLiteral("%1 spartiti").arg(added))
+                      .arg(k)
+            : added == 1 ? QStringLiteral("ripristino dello spartito %1 eliminato").arg(k)
+                         : QStringLiteral("ripristino degli spartiti %1 eliminati").arg(range);
+        plan.inverse = Reorganisation::deletion(k, added);
         plan.shownAfter = k;
         break;
     case Kind::Move:
@@ -129,7 +157,7 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
             if (source[s] > 0)
                 value = catalogue.value(field, source[s]);
             else if (source[s] < 0)
-                value = operation.record[f];
+                value = incoming[-source[s] - 1][f];
             after.setValue(field, s, field == Field::Number ? QString::number(s) : value);
         }
     }
@@ -155,7 +183,9 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
                 if (names.contains(sources[i]))
                     addMove(sources[i], targets[i]);
         } else if (source[s] < 0 && !operation.folder.isEmpty()) {
-            const auto kept = filesOf(k);
+            // A restore's files keep the numbers they had, an import's are numbered from 1.
+            const int index = -source[s] - 1;
+            const auto kept = filesOf(operation.kind == Kind::Import ? index + 1 : k + index);
             for (int i = 0; i < 3; ++i) {
                 const QString from = operation.folder + QLatin1Char('/') + baseName(kept[i]);
                 if (names.contains(from))
@@ -166,22 +196,32 @@ std::optional<Error> planReorganisation(const ScoreCatalogue &catalogue, const Q
     if (operation.kind == Kind::Restore && !operation.folder.isEmpty()) {
         steps.removedAfter = {operation.folder + QLatin1Char('/') + NoteName, operation.folder, DeletedFolder};
     }
+    if (operation.kind == Kind::Import && !operation.folder.isEmpty())
+        steps.removedAfter = {operation.folder};
     if (operation.kind == Kind::Delete) {
         QStringList files;
-        for (const QString &file : filesOf(k))
-            if (names.contains(file))
-                files.append(file);
+        QByteArray note;
+        for (int d = k; d < k + removed; ++d) {
+            QStringList own;
+            for (const QString &file : filesOf(d))
+                if (names.contains(file))
+                    own.append(file);
+            if (own.isEmpty())
+                continue;
+            QStringList baseNames;
+            for (const QString &file : std::as_const(own))
+                baseNames.append(baseName(file));
+            note += noteFor(catalogue, d, now, baseNames);
+            files += own;
+        }
         if (!files.isEmpty()) {
             const QString stamp = DeletedFolder + QLatin1Char('/') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
             steps.createdFolder = stamp;
             for (int i = 2; names.contains(steps.createdFolder); ++i)
                 steps.createdFolder = stamp + QStringLiteral("-%1").arg(i);
             steps.notePath = steps.createdFolder + QLatin1Char('/') + NoteName;
-            QStringList baseNames;
-            for (const QString &file : files)
-                baseNames.append(baseName(file));
-            steps.note = noteFor(catalogue, k, now, baseNames);
-            for (const QString &file : files)
+            steps.note = note;
+            for (const QString &file : std::as_const(files))
                 addMove(file, steps.createdFolder + QLatin1Char('/') + baseName(file));
         }
         plan.inverse.folder = steps.createdFolder;

@@ -25,6 +25,7 @@ struct Reorganisation
         Insert,    // an empty score takes number `number`
         Move,      // score `number` becomes score `target`
         Restore,   // `record` comes back as score `number`, its files from `folder`
+        Import,    // `records` become scores `number`, `number` + 1, ..., their files from `folder`
     };
     Kind kind = Kind::Delete;
     int number = 0;
@@ -33,10 +34,37 @@ struct Reorganisation
     // the score had no files) that holds its files under the name of `number`.
     ArchiveRecord record;
     QString folder;
+    // Delete: how many scores go from `number` on. Restore: when not empty, the records
+    // that come back from `number` on, their files named after the numbers they had.
+    // Import: the new records, their files in `folder` named 1L.jpg, 1R.jpg, 2L.jpg...
+    // after their place in the list; the folder goes once they are moved out.
+    int count = 1;
+    QList<ArchiveRecord> records;
 
-    static Reorganisation deletion(int number) { return {Kind::Delete, number, 0, {}, {}}; }
-    static Reorganisation insertion(int number) { return {Kind::Insert, number, 0, {}, {}}; }
-    static Reorganisation move(int from, int to) { return {Kind::Move, from, to, {}, {}}; }
+    static Reorganisation make(Kind kind, int number, int target = 0)
+    {
+        Reorganisation r;
+        r.kind = kind;
+        r.number = number;
+        r.target = target;
+        return r;
+    }
+    static Reorganisation deletion(int number, int count = 1)
+    {
+        Reorganisation r = make(Kind::Delete, number);
+        r.count = count;
+        return r;
+    }
+    static Reorganisation insertion(int number) { return make(Kind::Insert, number); }
+    static Reorganisation move(int from, int to) { return make(Kind::Move, from, to); }
+    static Reorganisation import(int number, const QList<ArchiveRecord> &records, const QString &folder)
+    {
+        Reorganisation r = make(Kind::Import, number);
+        r.count = int(records.size());
+        r.records = records;
+        r.folder = folder;
+        return r;
+    }
 };
 
 // One file renamed in two steps, first to a temporary name no other file has, then to
@@ -59,7 +87,8 @@ struct ReorganisationSteps
     QString notePath;           // the note in that folder saying whose files they are
     QByteArray note;
     QList<FileMove> moves;
-    QStringList removedAfter;   // a restore's note, then its folder, once the files are back
+    QStringList removedAfter;   // a restore's note, then its folder, once the files are back;
+                                // an import's staging folder once its files are moved out
     QByteArray newArchive;      // the archive's bytes afterwards; replaced last
 };
 

@@ -329,7 +329,9 @@ std::optional<Error> reorganise(ScoreCatalogue &catalogue, const QString &dataFo
     ReorganisationPlan planned;
     auto after = std::make_unique<ScoreCatalogue>();
     const QSet<QString> names = listDataFolder(
-        dataFolder, operation.kind == Reorganisation::Kind::Restore ? operation.folder : QString());
+        dataFolder, operation.kind == Reorganisation::Kind::Restore || operation.kind == Reorganisation::Kind::Import
+                        ? operation.folder
+                        : QString());
     if (auto error = planReorganisation(catalogue, names, operation, now, planned, *after))
         return error;
     if (auto error = applyReorganisation(dataFolder, planned.steps))

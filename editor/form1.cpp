@@ -48,6 +48,7 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     buildNavigation();
     buildPageActions();
     buildCatalogueMenu();
+    buildImportMenu();
     m_pageCache = new PageCache(Image1->size() * Image1->devicePixelRatioF(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
     connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);

@@ -4,6 +4,7 @@
 #include "checkwindow.h"
 #include "dropcheck.h"
 #include "error.h"
+#include "scoreimport.h"
 #include "pagecache.h"
 #include "pageviewer.h"
 #include "scorelistwindow.h"
@@ -99,6 +100,12 @@ public slots:
     void deleteScore();
     void insertScore();
     void moveScore();
+    // Menu File > Importa spartito...: chooses a PDF or images and imports them as new
+    // scores (form1import.cpp).
+    void importScore();
+    // Asks for the title and the place of the pages of `files`, then imports them. False
+    // when refused or cancelled before the pages are rendered.
+    bool importFiles(const QStringList &files);
 
     // The track icon: play the score's track, or stop it when it plays or is paused.
     void togglePlayback();
@@ -167,6 +174,11 @@ private:
     bool save();
     void buildReorganiseMenu();
     bool mayReorganise(int number, bool pastTheLastToo);
+    void buildImportMenu();
+    // The local files of a drop when all of them are PDFs or images to import, else none.
+    static QStringList importableFiles(const QMimeData *data);
+    void stageImportedPages(const QList<ImportPage> &pages, const QList<ImportedRecord> &planned,
+                            const QList<ArchiveRecord> &records, int dpi, int position);
     void dropAttachDone(QObject *requester, int number, const std::optional<Error> &error);
 
     CatalogueDocument &m_document;

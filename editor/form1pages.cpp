@@ -1,5 +1,6 @@
 // The pages beyond their boxes: a page opened at full size in the viewer, and files
-// dropped from a file manager on a page box or on the track icon's place.
+// dropped from a file manager on a page box or on the track icon's place (or elsewhere
+// on the window, to import them).
 
 #include "attachjob.h"
 #include "attachprogress.h"
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTimer>
 
 namespace spartiti {
 
@@ -100,8 +102,10 @@ bool Form1::handleDrag(QEvent *event)
         const auto target = drag->mimeData()->hasUrls() ? dropTargetAt(drag->position().toPoint()) : std::nullopt;
         if (!target) {
             m_dropFrame->hide();
-            // Entering must be accepted for the moves over the boxes to follow.
-            if (event->type() == QEvent::DragEnter && drag->mimeData()->hasUrls())
+            // Entering must be accepted for the moves over the boxes to follow; PDFs and
+            // images dropped outside the boxes are imported as new scores.
+            if ((event->type() == QEvent::DragEnter && drag->mimeData()->hasUrls())
+                || !importableFiles(drag->mimeData()).isEmpty())
                 drag->acceptProposedAction();
             else
                 drag->ignore();
@@ -122,7 +126,14 @@ bool Form1::handleDrag(QEvent *event)
         m_dropFrame->hide();
         const auto target = dropTargetAt(drop->position().toPoint());
         if (!target) {
-            drop->ignore();
+            const QStringList files = importableFiles(drop->mimeData());
+            if (files.isEmpty()) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            // The import asks in a dialog: not while the drag source waits for the drop.
+            QTimer::singleShot(0, this, [this, files] { importFiles(files); });
             return true;
         }
         drop->acceptProposedAction();

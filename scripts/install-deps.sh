@@ -3,10 +3,12 @@
 #   install-deps.sh [run|test|fuzz|bench|package|demo]...
 #   run      build and start the editor (the default, for `make run` and `make build`)
 #   test     run adds the tests' JavaScript engine, the desktop-file checks, Python (which
-#            reads exported CSV back) and poppler-utils (which reads printed PDF back)
-#            (`make test`, `make test-sanitize`: GCC's sanitizer runtimes come with g++)
+#            reads exported CSV back), poppler-utils (which reads printed PDF back) and qpdf,
+#            which makes the encrypted PDF that an import must refuse (`make test`,
+#            `make test-sanitize`: GCC's sanitizer runtimes come with g++)
 #   fuzz     run adds clang and its libFuzzer and sanitizer runtimes (`make fuzz`)
-#   bench    run adds libjpeg and /usr/bin/time (`make bench`)
+#   bench    run adds libjpeg, /usr/bin/time and pdftoppm, which the import is timed
+#            against (`make bench`)
 #   package  run adds dpkg-shlibdeps and the desktop-file checks (`make package`)
 #   demo     what demo/make-demo.sh and the screenshots of the README are made with
 # Idempotent: packages already present are skipped, so a second run does nothing.
@@ -20,11 +22,12 @@ run=(
   gstreamer1.0-libav
   qt6-image-formats-plugins qt6-qpa-plugins qt6-translations-l10n
   fonts-dejavu-core
+  libpoppler-qt6-dev
 )
 desktop_checks=(appstream desktop-file-utils file)
-test=("${desktop_checks[@]}" qt6-declarative-dev python3 poppler-utils)
+test=("${desktop_checks[@]}" qt6-declarative-dev python3 poppler-utils qpdf)
 fuzz=(clang libclang-rt-14-dev)
-bench=(libjpeg62-turbo-dev time)
+bench=(libjpeg62-turbo-dev time poppler-utils)
 package=("${desktop_checks[@]}" dpkg-dev)
 demo=(python3 imagemagick lame librsvg2-bin xvfb xauth)
 

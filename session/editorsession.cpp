@@ -2,6 +2,7 @@
 
 #include "attachmentwindows.h"
 #include "form1.h"
+#include "importstager.h"
 #include "reorganisationjournal.h"
 #include "reorganiser.h"
 #include "syncfolder.h"
@@ -62,6 +63,9 @@ std::optional<Error> EditorSession::open(bool &declined, QString &recovered)
         error = recoverReorganisation(m_folder.path(), recovered);
     if (error)
         return error;
+    // Pages rendered for an import that never got filed.
+    if (m_document.holdsLock())
+        removeImportLeftovers(m_folder);
     if (!recovered.isEmpty())
         m_notifier.inform(recovered);
     if (auto error = m_form->Form_Load())
