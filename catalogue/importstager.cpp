@@ -173,9 +173,9 @@ std::optional<Error> stageImport(const CatalogueFolder &folder, const QList<Impo
     for (int i = 2; QFileInfo::exists(folder.file(name)); ++i)
         name = StagingPrefix + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz-")) + QString::number(i);
     if (!QDir(folder.path()).mkdir(name))
-        return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella \"spartiti/%1\": %2. Nulla è "
+        return Error{Error::Kind::Io, QStringLiteral("Impossibile creare la cartella \"%1\": %2. Nulla è "
                                                      "cambiato.")
-                                          .arg(name, fileErrorCause(errno))};
+                                          .arg(QDir::toNativeSeparators(folder.file(name)), fileErrorCause(errno))};
     const QString root = folder.file(name) + QLatin1Char('/');
 
     // Page i goes to the side of its record that the plan gives it.

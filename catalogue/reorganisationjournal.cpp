@@ -153,6 +153,7 @@ bool isCatalogueName(const QString &relative)
         "^(?:"
         "\\d+[LR]\\.jpg|audio/\\d+\\.mp3"                  // pages and tracks
         "|(?:audio/)?\\.riordino-[0-9-]+-\\d+"               // temporary names
+        "|\\.importa-[0-9-]+(?:/(?:\\d+[LR]\\.jpg|\\.riordino-[0-9-]+-\\d+))?"   // an import's pages
         "|eliminati(?:/\\d{8}-\\d{6}(?:-\\d+)?"             // deleted scores' folders
         "(?:/(?:\\d+[LR]\\.jpg|\\d+\\.mp3|spartito\\.txt|\\.riordino-[0-9-]+-\\d+))?)?"
         ")$"));

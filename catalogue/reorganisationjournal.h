@@ -36,8 +36,9 @@ bool decode(QByteArrayView bytes, Contents &contents, QString &reason);
 // The checksum finds damage, not forgery: anyone who can write into a shared folder can
 // leave a valid journal. So a journal may only rename and remove the catalogue's own
 // kinds of file (pages, tracks, the program's temporary names, the dated folders of
-// deleted scores and their notes) inside the data folder, never through a symbolic link;
-// anything else is refused with the reason in Italian, before anything is touched.
+// deleted scores and their notes, an import's staging folder) inside the data folder,
+// never through a symbolic link; anything else is refused with the reason in Italian,
+// before anything is touched.
 bool onlyCatalogueFiles(const ReorganisationSteps &steps, const QString &dataFolder, QString &reason);
 
 } // namespace journal

@@ -193,23 +193,25 @@ void ScoreListWindow::printSelected(bool preview)
 void ScoreListWindow::exportList()
 {
     const QString csvFilter = QStringLiteral("Tabella CSV per fogli di calcolo (*.csv)");
-    const QString pdfFilter = QStringLiteral("Catalogo PDF da stampare (*.pdf)");
+    const QString pdfFilter = QStringLiteral("Catalogo PDF da stampare, nell'ordine dell'elenco (*.pdf)");
+    const QString groupedFilter = QStringLiteral("Catalogo PDF da stampare, per categoria (*.pdf)");
     QString chosenFilter = csvFilter;
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Esporta elenco"),
         QDir(m_document.folder().parentPath()).filePath(QStringLiteral("elenco-spartiti.csv")),
-        csvFilter + QStringLiteral(";;") + pdfFilter, &chosenFilter);
+        QStringList{csvFilter, pdfFilter, groupedFilter}.join(QStringLiteral(";;")), &chosenFilter);
     if (path.isEmpty())
         return;
     // The name's ending decides; a name without one takes the chosen filter's.
-    ScoreListFormat format = chosenFilter == pdfFilter ? ScoreListFormat::Pdf : ScoreListFormat::Csv;
+    const ScoreListFormat pdf = chosenFilter == groupedFilter ? ScoreListFormat::PdfByCategory : ScoreListFormat::Pdf;
+    ScoreListFormat format = chosenFilter == csvFilter ? ScoreListFormat::Csv : pdf;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("pdf"))
-        format = ScoreListFormat::Pdf;
+        format = pdf;
     else if (suffix == QLatin1String("csv"))
         format = ScoreListFormat::Csv;
     else
-        path += format == ScoreListFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".csv");
+        path += format == ScoreListFormat::Csv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
 
     const QList<ScoreListRow> rows = rowsAsListed(*m_filter);
     QString title = QStringLiteral("Elenco degli spartiti");

@@ -9,7 +9,9 @@ namespace spartiti {
 std::optional<Error> exportScoreList(const QString &path, ScoreListFormat format, const QList<ScoreListRow> &rows,
                                      const QString &title, const QDate &date)
 {
-    const QByteArray bytes = format == ScoreListFormat::Csv ? scoreListCsv(rows) : scoreListPdf(rows, title, date);
+    const QByteArray bytes = format == ScoreListFormat::Csv
+        ? scoreListCsv(rows)
+        : scoreListPdf(rows, title, date, format == ScoreListFormat::PdfByCategory);
     return replaceFileAtomically(path, bytes);
 }
 

@@ -10,7 +10,8 @@
 
 namespace spartiti {
 
-enum class ScoreListFormat { Csv, Pdf };
+// A PDF catalogue in the list's order, or grouped by category under a heading each.
+enum class ScoreListFormat { Csv, Pdf, PdfByCategory };
 
 // Writes the rows to `path` as a CSV table or a PDF catalogue, all or nothing: a failed
 // write leaves no partial file and whatever stood at `path` before.

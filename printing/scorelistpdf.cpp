@@ -1,13 +1,16 @@
 #include "scorelistpdf.h"
 
 #include <QBuffer>
+#include <QCollator>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <array>
+#include <numeric>
 
 namespace spartiti {
 
@@ -93,10 +96,46 @@ private:
     std::array<qreal, ColumnCount> m_width{};
 };
 
+// One line of the table: a score, or (row < 0) the heading of a category group.
+struct Line
+{
+    qsizetype row = -1;
+    QString heading;
+};
+
+QList<Line> linesOf(const QList<ScoreListRow> &rows, bool byCategory)
+{
+    QList<qsizetype> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (!byCategory) {
+        QList<Line> lines;
+        for (const qsizetype i : order)
+            lines.append(Line{i, {}});
+        return lines;
+    }
+    QCollator collator{QLocale(QLocale::Italian, QLocale::Italy)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const QString &x = rows[a].category;
+        const QString &y = rows[b].category;
+        if (x.isEmpty() != y.isEmpty())
+            return y.isEmpty();
+        return collator.compare(x, y) < 0;
+    });
+    QList<Line> lines;
+    for (qsizetype k = 0; k < order.size(); ++k) {
+        const QString &category = rows[order[k]].category;
+        if (k == 0 || category != rows[order[k - 1]].category)
+            lines.append(Line{-1, category.isEmpty() ? QStringLiteral("Senza categoria") : category});
+        lines.append(Line{order[k], {}});
+    }
+    return lines;
+}
+
 } // namespace
 
 std::optional<Error> paintScoreList(QPagedPaintDevice &device, const QList<ScoreListRow> &rows,
-                                    const QString &title, const QDate &date)
+                                    const QString &title, const QDate &date, bool byCategory)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -124,17 +163,24 @@ std::optional<Error> paintScoreList(QPagedPaintDevice &device, const QList<Score
     const qreal firstTop = titleHeight + dateHeight + metrics.points(10);
     const qreal headerHeight = table.height(Header, true);
 
+    const QList<Line> lines = linesOf(rows, byCategory);
+    const auto lineTexts = [&](const Line &line) {
+        return line.row >= 0 ? cells(rows[line.row]) : std::array<QString, ColumnCount>{QString(), line.heading};
+    };
     QList<QList<qsizetype>> pages{{}};
     qreal y = firstTop + headerHeight;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const qreal h = table.height(cells(rows[i]), false);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        qreal h = table.height(lineTexts(lines[i]), lines[i].row < 0);
+        // A heading goes to the next page with the first score under it.
+        if (lines[i].row < 0 && i + 1 < lines.size())
+            h += table.height(lineTexts(lines[i + 1]), false);
         // A row taller than a whole page is drawn cut rather than never.
         if (y + h > page.bottom() && !pages.last().isEmpty()) {
             pages.append(QList<qsizetype>());
             y = headerHeight;
         }
         pages.last().append(i);
-        y += h;
+        y += table.height(lineTexts(lines[i]), lines[i].row < 0);
     }
 
     for (qsizetype p = 0; p < pages.size(); ++p) {
@@ -152,9 +198,10 @@ std::optional<Error> paintScoreList(QPagedPaintDevice &device, const QList<Score
         table.draw(top, Header, true, false);
         top += headerHeight;
         for (qsizetype k = 0; k < pages[p].size(); ++k) {
-            const auto texts = cells(rows[pages[p][k]]);
-            table.draw(top, texts, false, k % 2 == 1);
-            top += table.height(texts, false);
+            const Line &line = lines[pages[p][k]];
+            const auto texts = lineTexts(line);
+            table.draw(top, texts, line.row < 0, line.row >= 0 && k % 2 == 1);
+            top += table.height(texts, line.row < 0);
         }
         painter.setFont(footerFont);
         painter.drawText(QRectF(0, page.bottom(), page.width(), footerHeight), Qt::AlignRight | Qt::AlignBottom,
@@ -164,7 +211,8 @@ std::optional<Error> paintScoreList(QPagedPaintDevice &device, const QList<Score
     return std::nullopt;
 }
 
-QByteArray scoreListPdf(const QList<ScoreListRow> &rows, const QString &title, const QDate &date)
+QByteArray scoreListPdf(const QList<ScoreListRow> &rows, const QString &title, const QDate &date,
+                        bool byCategory)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -175,7 +223,7 @@ QByteArray scoreListPdf(const QList<ScoreListRow> &rows, const QString &title, c
         writer.setResolution(300);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
-        paintScoreList(writer, rows, title, date);
+        paintScoreList(writer, rows, title, date, byCategory);
     }
     return buffer.data();
 }

@@ -17,7 +17,7 @@ CatalogueFolder installedDemo()
 {
     const QStringList places{
         QCoreApplication::applicationDirPath() + QStringLiteral("/../share/spartiti/demo"),
-        QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("spartiti/demo"),
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation, QCoreApplication::applicationName() + QStringLiteral("/demo"),
                                QStandardPaths::LocateDirectory)};
     for (const QString &place : places) {
         if (place.isEmpty())

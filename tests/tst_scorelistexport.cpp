@@ -70,6 +70,7 @@ private slots:
     void csvQuoting_data();
     void csvQuoting();
     void pdfCatalogue();
+    void pdfCatalogueByCategory();
     void failedWriteLeavesNothing();
 };
 
@@ -173,6 +174,32 @@ void TestScoreListExport::pdfCatalogue()
     for (const ScoreListRow &row : rows) {
         const qsizetype at = all.indexOf(row.title);
         QVERIFY2(at > previous, qPrintable(row.title));
+        previous = at;
+    }
+}
+
+// Grouped by category: the groups in Italian order, the scores without one last, each
+// group under its heading and in the list's order within it.
+void TestScoreListExport::pdfCatalogueByCategory()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is needed to read the catalogue back");
+    const QList<ScoreListRow> rows = {{1, "Uno", "", "", "Valzer", true, true, false},
+                                      {2, "Due", "", "", "", true, false, false},
+                                      {3, "Tre", "", "", "Èstasi", true, true, false},
+                                      {4, "Quattro", "", "", "Valzer", false, false, true},
+                                      {5, "Cinque", "", "", "aria", true, true, false}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("elenco.pdf"));
+    QVERIFY(!exportScoreList(path, ScoreListFormat::PdfByCategory, rows, QStringLiteral("Elenco"), QDate(2024, 3, 9)));
+    const QString text = pdfText(path);
+    QStringList order;
+    for (const char *word : {"aria", "Cinque", "Èstasi", "Tre", "Valzer", "Uno", "Quattro", "Senza categoria", "Due"})
+        order.append(QString::fromUtf8(word));
+    qsizetype previous = text.indexOf(QStringLiteral("Traccia"));
+    for (const QString &word : order) {
+        const qsizetype at = text.indexOf(word, previous + 1);
+        QVERIFY2(at > previous, qPrintable(word + QLatin1Char('\n') + text));
         previous = at;
     }
 }
