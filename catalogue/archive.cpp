@@ -19,9 +19,36 @@ namespace {
 
 constexpr int MaxItems = INT16_MAX;
 
+// The largest file a catalogue of 3 276 records can need, 64 MB: five lines a record
+// leave every line 4 096 bytes, quotes and line end included, far more than any title,
+// author, tag list or category holds. A longer file is damaged or is not the archive;
+// it is refused before it is read, as reading gigabytes of it whole ends the program.
+constexpr qint64 MaxArchiveBytes = 64 * 1024 * 1024;
+constexpr qint64 LongestArchiveLine = 4096;
+static_assert(qint64(ScoreCatalogue::MaxArchiveRecords) * ScoreCatalogue::FieldCount * LongestArchiveLine
+                      + qint64(sizeof("var archivio = [\r\n ];\r\n"))
+                  <= MaxArchiveBytes,
+              "the largest catalogue must fit the archive ceiling");
+
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+qint64 roundedUpMB(qint64 bytes)
+{
+    return (bytes + 1024 * 1024 - 1) / (1024 * 1024);
+}
+
+Error tooLarge(const QString &path, qint64 size)
+{
+    return {Error::Kind::Io,
+            QStringLiteral("L'archivio \"%1\" è troppo grande (%2 MB): un archivio di %3 spartiti non supera i "
+                           "%4 MB. Il file potrebbe essere danneggiato o non essere l'archivio.")
+                .arg(shown(path))
+                .arg(roundedUpMB(size))
+                .arg(ScoreCatalogue::MaxArchiveRecords)
+                .arg(MaxArchiveBytes / (1024 * 1024))};
 }
 
 Error openError(const QString &path, const QString &reason)
@@ -107,10 +134,20 @@ std::optional<Error> readArchiveBytes(const QString &path, QByteArray &bytes)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return openError(path, fileErrorCause(file, errno));
-    bytes = file.readAll();
+    const qint64 size = file.size();
+    if (size > MaxArchiveBytes)
+        return tooLarge(path, size);
+    // One byte more than the size just seen shows a file that grew meanwhile; the rest of
+    // it is read up to one byte past the ceiling, and refused if it gets there.
+    QByteArray read = file.read(size + 1);
+    if (read.size() > size && file.error() == QFileDevice::NoError)
+        read += file.read(MaxArchiveBytes + 1 - read.size());
     if (file.error() != QFileDevice::NoError)
         return Error{Error::Kind::Io, QStringLiteral("Impossibile leggere \"%1\": %2.")
                                           .arg(shown(path), fileErrorCause(file, errno))};
+    if (read.size() > MaxArchiveBytes)
+        return tooLarge(path, std::max(file.size(), qint64(read.size())));
+    bytes = std::move(read);
     return std::nullopt;
 }
 

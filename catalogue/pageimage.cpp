@@ -35,6 +35,35 @@ std::mutex &largeDecodes()
     return lock;
 }
 
+// Reads with the reader as set up; `working` is what the decode needs at its peak.
+QImage readGuarded(QImageReader &reader, qint64 working)
+{
+    std::unique_lock<std::mutex> lock(largeDecodes(), std::defer_lock);
+    if (working > LargeDecodeBytes)
+        lock.lock();
+    return reader.read();
+}
+
+// Every decode runs under the one budget, whichever part of the program or which test
+// or benchmark decodes first; the limit is process-wide in Qt.
+void usePageDecodeBudget()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(PageDecodeBudgetMB); });
+}
+
+// What Qt counts for a picture of `size`, as its allocation limit does.
+qint64 pictureBytes(const QSize &size)
+{
+    return qint64(size.width()) * size.height() * 4;
+}
+
+// The size libjpeg gives `full` decoded at a scale of M/8.
+QSize scaledBy(const QSize &full, int m)
+{
+    return QSize(int((qint64(full.width()) * m + 7) / 8), int((qint64(full.height()) * m + 7) / 8));
+}
+
 // Pages are JPEG files nearly always: naming the format spares asking every image plugin
 // whether it knows the content. Only when the start of the file is no JPEG is it asked.
 void openReader(QImageReader &reader, const QString &path)
@@ -168,28 +197,23 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
     if (stored.isValid())
         reader.setScaledSize(stored);
 
-    const qint64 limit = qint64(reader.allocationLimit()) * 1024 * 1024;
-    qint64 working = full.width() * qint64(full.height()) * 4;
+    usePageDecodeBudget();
+    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    qint64 output = pictureBytes(full);
+    qint64 working = output;
     if (jpeg && stored.isValid()) {
         // libjpeg decodes at a scale of M/8 just above the size asked for, and Qt
-        // allocates that before shrinking it: the whole picture is never held.
-        const int m = jpegScale(full, stored);
-        const qint64 output = ((full.width() * qint64(m) + 7) / 8) * ((full.height() * qint64(m) + 7) / 8) * 4;
-        if (limit > 0 && output > limit)
-            reader.setAllocationLimit(int(output / (1024 * 1024)) + 1);
+        // allocates that before shrinking it: the whole picture is never held. At a box's
+        // or a thumbnail's size that is far within the budget (1/8 of LargestPageSide
+        // squared takes 25 MB).
+        output = pictureBytes(scaledBy(full, jpegScale(full, stored)));
         working = output + progressiveBuffer(path);
     }
-    QImage image;
-    {
-        std::unique_lock<std::mutex> lock(largeDecodes(), std::defer_lock);
-        if (working > LargeDecodeBytes)
-            lock.lock();
-        image = reader.read();
-    }
+    QImage image = readGuarded(reader, working);
     if (image.isNull()) {
         page.failedToDecode = true;
-        // Formats without scaled decoding are refused past the reader's allocation limit.
-        page.problem = !jpeg && limit > 0 && working > limit ? tooLarge(page.pixelSize) : damaged();
+        // Refused past the reader's allocation limit: formats without scaled decoding.
+        page.problem = limit > 0 && output > limit ? tooLarge(page.pixelSize) : damaged();
         return page;
     }
     if (thumbnailSize > 0) {
@@ -212,6 +236,39 @@ PageImage probePage(const QString &path)
 PageImage decodePage(const QString &path, const QSize &box)
 {
     return decodeAt(path, box, 0);
+}
+
+PageImage decodeWholePage(const QString &path, int budgetMB)
+{
+    usePageDecodeBudget();
+    QImageReader reader;
+    PageImage page = probeWith(reader, path);
+    if (!page.problem.isEmpty())
+        return page;
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize full = turned ? page.pixelSize.transposed() : page.pixelSize;
+    const int limitMB = QImageReader::allocationLimit();
+    const qint64 budget = qint64(limitMB > 0 ? std::min(budgetMB, limitMB) : budgetMB) * 1024 * 1024;
+    qint64 output = pictureBytes(full);
+    if (output > budget) {
+        if (reader.format() != "jpeg") {
+            page.problem = tooLarge(page.pixelSize);
+            return page;
+        }
+        // The largest scale of M/8 whose picture fits. Qt allocates (and checks) what
+        // libjpeg gives, the size rounded up; asked for the size rounded down, it chooses
+        // exactly that M and shrinks nothing afterwards when the division is exact.
+        int m = 7;
+        while (m > 1 && pictureBytes(scaledBy(full, m)) > budget)
+            --m;
+        reader.setScaledSize(QSize(full.width() * m / 8, full.height() * m / 8));
+        output = pictureBytes(scaledBy(full, m));
+        page.reduced = true;
+    }
+    page.picture = readGuarded(reader, output + (reader.format() == "jpeg" ? progressiveBuffer(path) : 0));
+    if (page.picture.isNull())
+        page.problem = damaged();
+    return page;
 }
 
 PageImage loadPage(const QString &path, const QSize &box, const ThumbnailStore &store)

@@ -22,6 +22,9 @@ struct PageImage
     int thumbnailSize = 0;                // 0: nothing to write
     QImage thumbnail;                     // null: keepThumbnail decodes it
     bool failedToDecode = false;
+    // Set by decodeWholePage: the picture is smaller than the page, which at its own
+    // size would pass PageDecodeBudgetMB.
+    bool reduced = false;
 
     bool isPicture() const { return !picture.isNull(); }
 };
@@ -29,6 +32,13 @@ struct PageImage
 // Beyond this the file is refused from its header: even scaled decoding would need
 // gigabytes.
 constexpr int LargestPageSide = 20000;
+
+// What one decoded picture may take, in megabytes, and QImageReader's allocation limit
+// for the whole process (set by the decoding functions below before their first read).
+// Qt counts every picture at four bytes a pixel, whatever its format. A 600-dpi A3 scan
+// (7016 x 9921) takes 266 MB; the rest is room for a scan a little past the sheet's
+// edges. Qt's default of 128 MB refuses even an A4 page at 600 dpi (4960 x 7016, 133 MB).
+constexpr int PageDecodeBudgetMB = 384;
 
 // The picture's size and what is wrong with it, from the file's size and header alone.
 PageImage probePage(const QString &path);
@@ -40,6 +50,12 @@ PageImage probePage(const QString &path);
 // memory (progressive JPEG of 600-dpi scans, large PNG) are decoded one at a time in
 // the whole process, so that stepping through them never holds two such buffers.
 PageImage decodePage(const QString &path, const QSize &box);
+
+// Decodes the whole page at its own size, upright, for viewing it at 100%. A page whose
+// picture would take more than `budgetMB` is decoded as large as the budget allows
+// (JPEG only, which libjpeg scales while decoding, so the full size is never held) and
+// marked `reduced`; other formats that large are refused as too large.
+PageImage decodeWholePage(const QString &path, int budgetMB = PageDecodeBudgetMB);
 
 // As decodePage, but first from a valid thumbnail in `store` of the smallest standard
 // size that covers `box`; a file that this program already failed to decode is not

@@ -75,7 +75,8 @@ void Form1::buildNavigation()
     vai->setObjectName(QStringLiteral("vai"));
     vai->addAction(QStringLiteral("&Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
     vai->addAction(QStringLiteral("Vai allo spartito &numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
-                   &Form1::goToNumber);
+                   &Form1::goToNumber)
+        ->setObjectName(QStringLiteral("vaiAlNumero"));
     QAction *list = vai->addAction(QStringLiteral("&Elenco degli spartiti"), QKeySequence(Qt::CTRL | Qt::Key_L),
                                    this, &Form1::showScoreList);
     list->setObjectName(QStringLiteral("elencoSpartiti"));

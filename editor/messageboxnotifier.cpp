@@ -1,5 +1,7 @@
 #include "messageboxnotifier.h"
 
+#include "numberdialog.h"
+
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -65,10 +67,10 @@ std::optional<int> MessageBoxNotifier::askChoice(const QString &text, const QStr
 
 std::optional<int> MessageBoxNotifier::askNumber(const QString &text, int minimum, int maximum, int current)
 {
-    bool ok = false;
-    const int value = QInputDialog::getInt(m_parent, QGuiApplication::applicationDisplayName(), text, current,
-                                           minimum, maximum, 1, &ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+    NumberDialog dialog(text, minimum, maximum, current, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.value();
 }
 
 std::optional<int> MessageBoxNotifier::chooseItem(const QString &text, const QStringList &items)

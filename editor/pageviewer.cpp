@@ -23,13 +23,6 @@ QString pagePath(const CatalogueFolder &folder, PageRef page)
     return page.right ? folder.rightPage(page.number) : folder.leftPage(page.number);
 }
 
-QImage decodeFullSize(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
 } // namespace
 
 PageViewer::PageViewer(const CatalogueFolder &folder, PreviewSource previews, std::function<int()> scoreCount,
@@ -50,7 +43,7 @@ PageViewer::PageViewer(const CatalogueFolder &folder, PreviewSource previews, st
     dark.setColor(QPalette::WindowText, Qt::lightGray);
     setPalette(dark);
     setAutoFillBackground(true);
-    connect(&m_decoding, &QFutureWatcher<QImage>::finished, this, &PageViewer::decoded);
+    connect(&m_decoding, &QFutureWatcher<PageImage>::finished, this, &PageViewer::decoded);
     resize(900, 1000);
 }
 
@@ -71,8 +64,9 @@ void PageViewer::showPage(PageRef page)
     if (m_fullSize.isValid() && header.transformation().testFlag(QImageIOHandler::TransformationRotate90))
         m_fullSize.transpose();
     m_problem.clear();
+    m_note.clear();
     m_sharp = false;
-    m_decoding.setFuture(QtConcurrent::run(decodeFullSize, path));
+    m_decoding.setFuture(QtConcurrent::run([path] { return decodeWholePage(path); }));
     fit();
 }
 
@@ -81,18 +75,24 @@ void PageViewer::decoded()
     // A page left before its decode ended: the watcher follows the newest one only.
     if (!m_decoding.isFinished())
         return;
-    const QImage full = m_decoding.result();
-    if (full.isNull()) {
+    const PageImage page = m_decoding.result();
+    if (!page.isPicture()) {
+        // The preview stays, and says that it is all there is.
         if (m_image.isNull())
             m_problem = QStringLiteral("La pagina non si può mostrare");
+        else
+            m_note = page.problem + QStringLiteral(": mostrata ridotta.");
         update();
         return;
     }
-    // The view keeps its place on the page: only the pixels per page pixel change.
+    // The view keeps its place on the page: only the pixels per page pixel change. A
+    // reduced picture is drawn stretched to the page's own size.
     const QSize before = pageSize();
-    m_image = full;
-    m_fullSize = full.size();
-    m_sharp = true;
+    m_image = page.picture;
+    m_fullSize = page.reduced ? page.pixelSize : page.picture.size();
+    m_sharp = !page.reduced;
+    if (page.reduced)
+        m_note = QStringLiteral("Pagina troppo grande per essere mostrata al 100%: mostrata ridotta.");
     if (before.isValid() && before != m_fullSize && !m_fitted)
         m_scale *= double(before.width()) / m_fullSize.width();
     if (m_fitted)
@@ -165,6 +165,12 @@ void PageViewer::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_scale < 1);
     const QRectF target(m_offset, QSizeF(pageSize()) * m_scale);
     painter.drawImage(target, m_image);
+    if (!m_note.isEmpty()) {
+        const QRect band(0, height() - 2 * fontMetrics().height(), width(), 2 * fontMetrics().height());
+        painter.fillRect(band, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(band, Qt::AlignCenter, m_note);
+    }
 }
 
 void PageViewer::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,7 @@
 
 #include "cataloguefolder.h"
 #include "pageorder.h"
+#include "pageimage.h"
 
 #include <QFutureWatcher>
 #include <QImage>
@@ -16,7 +17,7 @@ namespace spartiti {
 // + / − / 0 (100%), moved by dragging, and paged through in reading order with Page
 // Down and Page Up; Escape closes it. The picture the editor already has (its box's
 // size) shows at once; the full-size one is decoded on a worker thread and replaces
-// it when ready.
+// it when ready; a page too large for the decode budget is shown reduced, and says so.
 class PageViewer : public QWidget
 {
     Q_OBJECT
@@ -38,6 +39,10 @@ public:
     // 0 while fitted to the window.
     double zoom() const { return m_fitted ? 0 : m_scale; }
     bool isSharp() const { return m_sharp; }
+    // The picture on show, in its own pixels: the page's size once sharp.
+    QSize pictureSize() const { return m_image.size(); }
+    // Why the page is not sharp at 100%, shown along the window's bottom; empty otherwise.
+    QString note() const { return m_note; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,12 +67,13 @@ private:
     QImage m_image;
     QSize m_fullSize;         // the page's own size, once known
     QString m_problem;
+    QString m_note;
     bool m_sharp = false;
     bool m_fitted = true;
     double m_scale = 1;       // window pixels per page pixel
     QPointF m_offset;         // where the page's top left corner is drawn
     QPoint m_dragFrom;
-    QFutureWatcher<QImage> m_decoding;
+    QFutureWatcher<PageImage> m_decoding;
 };
 
 } // namespace spartiti

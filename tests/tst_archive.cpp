@@ -8,6 +8,13 @@
 
 #include <QtTest>
 
+#include <csignal>
+#include <cstdio>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace spartiti;
 using testsupport::archiveBytes;
 using testsupport::readFile;
@@ -25,6 +32,8 @@ private slots:
     void refusedSaves_data();
     void refusedSaves();
     void capacity();
+    void oversizedFile_data();
+    void oversizedFile();
     void utf8Detection_data();
     void utf8Detection();
 };
@@ -202,6 +211,96 @@ void TestArchive::capacity()
     QVERIFY(error);
     QCOMPARE(error->kind, Error::Kind::TooManyRecords);
     QCOMPARE(readFile(archive), full);
+}
+
+namespace {
+
+// Bytes of address space the process has mapped now.
+qint64 mappedBytes()
+{
+    long pages = 0;
+    FILE *statm = std::fopen("/proc/self/statm", "r");
+    if (!statm)
+        return 0;
+    const bool read = std::fscanf(statm, "%ld", &pages) == 1;
+    std::fclose(statm);
+    return read ? qint64(pages) * sysconf(_SC_PAGESIZE) : 0;
+}
+
+enum ChildOutcome { RefusedForSize = 0, Loaded = 1, OtherError = 2, NoLimit = 3, OutOfMemory = 4 };
+
+// Reads the archive at `path` in a child process whose address space may grow by only
+// `headroom` bytes, so that reading a huge file whole fails there and not in the test.
+// Gives a ChildOutcome, or 128 plus the signal that ended the child.
+int readWithLittleMemory(const QString &path, qint64 headroom)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        // The child never returns into the test framework, whose handlers wait for
+        // threads that a forked child does not have: it ends here, or dies of a signal.
+        for (const int crash : {SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE})
+            std::signal(crash, SIG_DFL);
+        qInstallMessageHandler(nullptr);
+        const qint64 mapped = mappedBytes();
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = rlim_t(mapped + headroom);
+        if (mapped <= 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(NoLimit);
+        try {
+            ScoreCatalogue catalogue;
+            const auto error = readArchive(catalogue, path);
+            _exit(!error                                                   ? Loaded
+                  : error->message.contains(QLatin1String("troppo grande")) ? RefusedForSize
+                                                                            : OtherError);
+        } catch (...) {
+            _exit(OutOfMemory);
+        }
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+void TestArchive::oversizedFile_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("shownSize");
+    constexpr qint64 MB = 1024 * 1024;
+    QTest::newRow("4 GB of zero bytes") << 4096 * MB << int(RefusedForSize) << QStringLiteral("4096 MB");
+    QTest::newRow("a byte past 64 MB") << 64 * MB + 1 << int(RefusedForSize) << QStringLiteral("65 MB");
+    // One unquoted item without an end: no records, no error, as before.
+    QTest::newRow("64 MB") << 64 * MB << int(Loaded) << QString();
+}
+
+// A file far larger than any catalogue is refused from its size, before it is read:
+// reading it whole would exhaust memory. The file is sparse, so it costs no disk.
+void TestArchive::oversizedFile()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, outcome);
+    QFETCH(QString, shownSize);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("archivio.js"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
+    file.close();
+
+    QCOMPARE(readWithLittleMemory(path, 256 * 1024 * 1024), outcome);
+    if (outcome != RefusedForSize)
+        return;
+    ScoreCatalogue catalogue;
+    const auto error = readArchive(catalogue, path);
+    QVERIFY(error);
+    QCOMPARE(error->kind, Error::Kind::Io);
+    QCOMPARE(error->message,
+             QStringLiteral("L'archivio \"%1\" è troppo grande (%2): un archivio di 3276 spartiti non supera i "
+                            "64 MB. Il file potrebbe essere danneggiato o non essere l'archivio.")
+                 .arg(QDir::toNativeSeparators(path), shownSize));
+    QCOMPARE(catalogue.scoreCount(), 0);
 }
 
 void TestArchive::utf8Detection_data()
