@@ -126,10 +126,10 @@ void TestNumberDialog::typedNumbers()
     QFETCH(QString, refusal);
     testsupport::WorkingFolder folder;
     const QByteArray archive = testsupport::archiveBytes(testsupport::numberedRecords(40));
-    testsupport::writeFile(paths::archive(), archive);
+    testsupport::writeFile(folder.catalogue().archive(), archive);
     Module1 state;
     MessageBoxNotifier notifier;
-    CatalogueDocument document(state, notifier);
+    CatalogueDocument document(folder.catalogue(), state, notifier);
     Form1 form(document, notifier);
     notifier.setParent(&form);
     QVERIFY(!form.Form_Load());
@@ -148,9 +148,9 @@ void TestNumberDialog::typedNumbers()
     if (answer.stayedOpen)
         QCOMPARE(answer.fieldText, typed);
     QTEST(form.findChild<QScrollBar *>(QStringLiteral("VScroll1"))->value(), "shown");
-    QTEST(state.catalogue.title(10), "titleOf10");
+    QTEST(document.catalogue().title(10), "titleOf10");
     if (!refusal.isEmpty())
-        QCOMPARE(readFile(paths::archive()), archive);
+        QCOMPARE(readFile(folder.catalogue().archive()), archive);
     form.hide();
 }
 

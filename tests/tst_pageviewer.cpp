@@ -3,7 +3,7 @@
 
 #include "editorfixture.h"
 #include "pageviewer.h"
-#include "scorepaths.h"
+#include "cataloguefolder.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -73,10 +73,10 @@ void TestPageViewer::fullSizeAtHundredPercent()
     QFETCH(QSize, shown);
     QFETCH(bool, sharp);
     testsupport::WorkingFolder folder;
-    writeFile(paths::leftPage(1), file);
+    writeFile(folder.catalogue().leftPage(1), file);
     // The blurred picture the editor's box already has.
     const QImage preview = QImage(201, 353, QImage::Format_Grayscale8);
-    PageViewer viewer([&preview](const QString &) { return preview; }, [] { return 1; });
+    PageViewer viewer(folder.catalogue(), [&preview](const QString &) { return preview; }, [] { return 1; });
     viewer.showPage({1, false});
     viewer.show();
     QTest::keyClick(&viewer, Qt::Key_0);
