@@ -65,7 +65,12 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     });
 }
 
-Form1::~Form1() = default;
+// A window destroyed while shown closes in QWidget's destructor, which moves the focus:
+// by then this is no longer a Form1, so the focus watch goes first.
+Form1::~Form1()
+{
+    disconnect(m_focusWatch);
+}
 
 QUndoStack *Form1::history() const
 {

@@ -210,6 +210,7 @@ private:
     QMenu *m_listenMenu = nullptr;
     PlayerWindow *m_playerWindow = nullptr;
 
+    QMetaObject::Connection m_focusWatch;
     QWidget *m_client = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;

@@ -208,7 +208,7 @@ void Form1::buildControls()
     // and the track icon shows when the keys go to them.
     auto *focusFrame = new QFocusFrame(m_client);
     focusFrame->setObjectName(QStringLiteral("focusFrame"));
-    connect(qApp, &QApplication::focusChanged, focusFrame, [this, focusFrame](QWidget *, QWidget *now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, focusFrame, [this, focusFrame](QWidget *, QWidget *now) {
         focusFrame->setWidget(now == VScroll1 || now == Picture1 || now == Image1 || now == Image2 ? now : nullptr);
     });
 
