@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 #include <unordered_map>
@@ -46,7 +47,8 @@ QImage onWhite(const QImage &image)
     return flat;
 }
 
-// Baseline JPEG, synced, so that a page is whole on disk before the journal names it.
+// Baseline JPEG. The pages are synced all at once when every one is written (syncStaged),
+// so that they are whole on disk before the journal names them.
 std::optional<QString> writeJpeg(const QImage &image, const QString &path)
 {
     QFile file(path);
@@ -59,9 +61,20 @@ std::optional<QString> writeJpeg(const QImage &image, const QString &path)
         return writer.errorString();
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return fileErrorCause(errno);
-    if (::fsync(file.handle()) != 0)
-        return fileErrorCause(errno);
     return std::nullopt;
+}
+
+// One sync of the file system for every page staged, instead of one per page: a write
+// error that shows only now (a full disk) fails the import as a failed page would.
+std::optional<QString> syncStaged(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fileErrorCause(errno);
+    const bool synced = ::syncfs(fd) == 0;
+    const int cause = errno;
+    ::close(fd);
+    return synced ? std::nullopt : std::optional<QString>(fileErrorCause(cause));
 }
 
 std::optional<QString> copySynced(const QString &from, const QString &to)
@@ -78,7 +91,7 @@ std::optional<QString> copySynced(const QString &from, const QString &to)
             return fileErrorCause(errno);
     if (source.error() != QFileDevice::NoError)
         return source.errorString();
-    if (!target.flush() || ::fsync(target.handle()) != 0)
+    if (!target.flush())
         return fileErrorCause(errno);
     return std::nullopt;
 }
@@ -116,7 +129,11 @@ public:
             PdfPages *pdf = document(page.path, shownName);
             if (!pdf)
                 return m_openError;
-            const QImage image = pdf->render(page.index, m_dpi);
+            QImage image = pdf->render(page.index, m_dpi);
+            // Poppler draws on white paper, so every pixel is opaque: read as RGB32 in place,
+            // the page needs no second pass to flatten an alpha channel that is all 255.
+            if (image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied)
+                image.reinterpretAsFormat(QImage::Format_RGB32);
             failure = image.isNull() ? std::optional<QString>(QStringLiteral("il PDF non si riesce a disegnare"))
                                      : writeJpeg(image, m_targets[i]);
             break;
@@ -225,6 +242,12 @@ std::optional<Error> stageImport(const CatalogueFolder &folder, const QList<Impo
                                                         .arg(*failure)};
                 break;
             }
+    }
+    if (!firstError) {
+        if (auto failure = syncStaged(folder.file(name)))
+            firstError = Error{Error::Kind::Io, QStringLiteral("Impossibile scrivere le pagine importate: %1. Nulla è "
+                                                               "cambiato.")
+                                                    .arg(*failure)};
     }
     if (firstError) {
         removeStaging(folder, name);
