@@ -44,14 +44,6 @@ QImage readGuarded(QImageReader &reader, qint64 working)
     return reader.read();
 }
 
-// Every decode runs under the one budget, whichever part of the program or which test
-// or benchmark decodes first; the limit is process-wide in Qt.
-void usePageDecodeBudget()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(PageDecodeBudgetMB); });
-}
-
 // What Qt counts for a picture of `size`, as its allocation limit does.
 qint64 pictureBytes(const QSize &size)
 {
@@ -226,6 +218,14 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
 }
 
 } // namespace
+
+// Every decode runs under the one budget, whichever part of the program or which test
+// or benchmark decodes first; the limit is process-wide in Qt.
+void usePageDecodeBudget()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(PageDecodeBudgetMB); });
+}
 
 PageImage probePage(const QString &path)
 {

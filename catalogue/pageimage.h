@@ -40,6 +40,9 @@ constexpr int LargestPageSide = 20000;
 // edges. Qt's default of 128 MB refuses even an A4 page at 600 dpi (4960 x 7016, 133 MB).
 constexpr int PageDecodeBudgetMB = 384;
 
+// Sets that limit, once; whatever decodes a page calls it first (printing too).
+void usePageDecodeBudget();
+
 // The picture's size and what is wrong with it, from the file's size and header alone.
 PageImage probePage(const QString &path);
 

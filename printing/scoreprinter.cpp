@@ -96,14 +96,11 @@ ScorePrinter::Outcome ScorePrinter::print(QPagedPaintDevice &device) const
             // Decoding a scan at the printed size saves memory; larger would add nothing.
             if (fitted.width() < upright.width())
                 reader.setScaledSize(turned ? fitted.transposed() : fitted);
-            // An A4 page scanned at 600 dpi needs about 140 MB, past Qt's default limit of
-            // 128 (libjpeg decodes at a scale of M/8 above the size asked for, at most the
-            // whole page, before Qt shrinks it); pages are decoded one at a time, and the
-            // sides are bounded as for display.
-            const qint64 needed = qint64(stored.width()) * stored.height() * 4 / (1024 * 1024) + 1;
-            if (std::max(stored.width(), stored.height()) <= LargestPageSide && needed > reader.allocationLimit())
-                reader.setAllocationLimit(int(needed));
         }
+        // An A4 page scanned at 600 dpi needs about 140 MB, past Qt's default limit of 128
+        // (libjpeg decodes at a scale of M/8 above the size asked for, at most the whole
+        // page, before Qt shrinks it): printing decodes under the pages' one budget.
+        usePageDecodeBudget();
         // A quality of 50 or more keeps libjpeg's accurate IDCT and a smooth scale, which
         // thin staff lines need.
         reader.setQuality(90);
