@@ -74,6 +74,7 @@ PageImage probeWith(QImageReader &reader, const QString &path)
     PageImage page;
     const QFileInfo file(path);
     if (file.isFile() && file.size() == 0) {
+        page.problemKind = PageImage::Problem::Empty;
         page.problem = QStringLiteral("Pagina vuota");
         return page;
     }
@@ -81,6 +82,7 @@ PageImage probeWith(QImageReader &reader, const QString &path)
     reader.setAutoTransform(true);
     QSize size = reader.size();
     if (!size.isValid()) {
+        page.problemKind = PageImage::Problem::NotAPicture;
         page.problem = QStringLiteral("Non è un'immagine");
         return page;
     }
@@ -89,8 +91,10 @@ PageImage probeWith(QImageReader &reader, const QString &path)
     if (reader.transformation() & QImageIOHandler::TransformationRotate90)
         size.transpose();
     page.pixelSize = size;
-    if (size.width() > LargestPageSide || size.height() > LargestPageSide)
+    if (size.width() > LargestPageSide || size.height() > LargestPageSide) {
+        page.problemKind = PageImage::Problem::TooLarge;
         page.problem = tooLarge(size);
+    }
     return page;
 }
 
@@ -205,7 +209,8 @@ PageImage decodeAt(const QString &path, const QSize &box, int thumbnailSize)
     if (image.isNull()) {
         page.failedToDecode = true;
         // Refused past the reader's allocation limit: formats without scaled decoding.
-        page.problem = limit > 0 && output > limit ? tooLarge(page.pixelSize) : damaged();
+        page.problemKind = limit > 0 && output > limit ? PageImage::Problem::TooLarge : PageImage::Problem::Damaged;
+        page.problem = page.problemKind == PageImage::Problem::TooLarge ? tooLarge(page.pixelSize) : damaged();
         return page;
     }
     if (thumbnailSize > 0) {
@@ -252,6 +257,7 @@ PageImage decodeWholePage(const QString &path, int budgetMB)
     qint64 output = pictureBytes(full);
     if (output > budget) {
         if (reader.format() != "jpeg") {
+            page.problemKind = PageImage::Problem::TooLarge;
             page.problem = tooLarge(page.pixelSize);
             return page;
         }
@@ -266,8 +272,10 @@ PageImage decodeWholePage(const QString &path, int budgetMB)
         page.reduced = true;
     }
     page.picture = readGuarded(reader, output + (reader.format() == "jpeg" ? progressiveBuffer(path) : 0));
-    if (page.picture.isNull())
+    if (page.picture.isNull()) {
+        page.problemKind = PageImage::Problem::Damaged;
         page.problem = damaged();
+    }
     return page;
 }
 
@@ -286,8 +294,10 @@ PageImage loadPage(const QString &path, const QSize &box, const ThumbnailStore &
     // What failed before fails again: only the reason is looked up, from the header.
     if (store.hasFailed(original)) {
         PageImage page = probePage(path);
-        if (page.problem.isEmpty())
+        if (page.problem.isEmpty()) {
+            page.problemKind = PageImage::Problem::Damaged;
             page.problem = damaged();
+        }
         return page;
     }
     PageImage page = decodeAt(path, box, size);

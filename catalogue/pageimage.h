@@ -12,7 +12,11 @@ namespace spartiti {
 struct PageImage
 {
     QImage picture;     // at the size asked for; null when the page cannot be shown
-    QString problem;    // "Pagina vuota", "Non è un'immagine"...; empty when it shows
+    // What keeps the page from showing, for code to decide on, and in the editor's words
+    // for the user ("Pagina vuota", "Non è un'immagine"...); None and empty when it shows.
+    enum class Problem { None, Empty, NotAPicture, TooLarge, Damaged };
+    Problem problemKind = Problem::None;
+    QString problem;
     QSize pixelSize;    // the picture's own size, upright, when its header was read
 
     // Set by loadPage after decoding the file itself: what to keep in the thumbnail

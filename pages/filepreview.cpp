@@ -14,7 +14,7 @@ FilePreview previewFile(const QString &path, const QSize &box)
         return {};
     const PageImage header = probePage(path);
     if (!header.problem.isEmpty())
-        return {{}, header.pixelSize, header.problem};
+        return {{}, header.pixelSize, header.problemKind, header.problem};
     const QSize size = header.pixelSize;
     const QSize fitted = size.boundedTo(box) == size ? size : size.scaled(box, Qt::KeepAspectRatio);
     // loadPage decodes at the size asked for, and turns the picture the same way as the
@@ -23,7 +23,7 @@ FilePreview previewFile(const QString &path, const QSize &box)
     ThumbnailStore thumbnails;
     const PageImage page = loadPage(path, fitted.expandedTo(QSize(1, 1)), thumbnails);
     keepThumbnail(thumbnails, page);
-    return {page.picture, size, page.problem};
+    return {page.picture, size, page.problemKind, page.problem};
 }
 
 } // namespace spartiti

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pageimage.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -11,6 +13,7 @@ struct FilePreview
 {
     QImage picture;     // fitted into the box with its proportions kept; null if not a picture
     QSize pixelSize;    // the picture's own size, upright as the editor shows it
+    PageImage::Problem problemKind = PageImage::Problem::None;
     QString problem;    // why there is no picture, as the editor's page box says it
 
     bool isPicture() const { return !picture.isNull(); }

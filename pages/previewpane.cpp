@@ -65,7 +65,7 @@ void PreviewPane::showPreview(const FilePreview &preview)
     if (!preview.isPicture()) {
         // The same words as the editor's page box, and the reassurance that the file is
         // attached all the same.
-        if (preview.problem.isEmpty() || preview.problem == QStringLiteral("Non è un'immagine"))
+        if (preview.problem.isEmpty() || preview.problemKind == PageImage::Problem::NotAPicture)
             m_info->setText(QStringLiteral("Questo file non è un'immagine: verrà copiato così com'è."));
         else
             m_info->setText(preview.problem + QStringLiteral(": il file verrà copiato così com'è."));
