@@ -11,6 +11,7 @@
 #include "filestash.h"
 #include "reorganisation.h"
 #include "search.h"
+#include "syncfolder.h"
 
 #include <QTimer>
 #include <QPointer>
@@ -69,6 +70,25 @@ public:
     // With the lock taken, the undo files left by killed sessions are removed.
     bool acquireLock();
     bool holdsLock() const { return m_lock && m_lock->isLocked(); }
+
+    // At opening, before the archive is read: a reorganisation cut short by a crash is
+    // finished, or undone when it cannot be (`report` says in Italian what was done, empty
+    // when nothing), and pages staged for an import that never got filed go. Refused when
+    // another editor holds the lock and a journal is there, as that editor may still be
+    // running it; a journal that cannot be trusted stops the opening, nothing renamed.
+    std::optional<Error> recoverInterruptedWork(QString &report);
+
+    // A new catalogue in `folder`, empty or a copy of `source` (newcatalogue.h); `made`
+    // is where it now is.
+    static std::optional<Error> createCatalogue(const QString &folder, CatalogueFolder &made);
+    static std::optional<Error> copyCatalogue(const CatalogueFolder &source, const QString &folder,
+                                              CatalogueFolder &made);
+
+    // The sync service that shares the catalogue's folder, if any (syncfolder.h), and
+    // whether what belongs to this computer alone is kept out of it.
+    SyncFolder syncFolder() const;
+    bool localStateKeptOutOfSync(const SyncFolder &sync) const;
+    std::optional<Error> keepLocalStateOutOfSync(const SyncFolder &sync);
 
     // Reads the archive into a fresh catalogue that replaces the whole one in memory, and
     // starts a new history. On failure nothing in memory changes.

@@ -1,8 +1,8 @@
 #include "catalogueapp.h"
 
+#include "cataloguedocument.h"
 #include "editorsession.h"
 #include "form1.h"
-#include "newcatalogue.h"
 #include "welcomewindow.h"
 
 #include <QApplication>
@@ -136,7 +136,7 @@ void CatalogueApp::createAndOpen()
         return;
     CatalogueFolder made;
     m_notifier.setParent(activeWindow());
-    if (auto error = createCatalogue(folder, made)) {
+    if (auto error = CatalogueDocument::createCatalogue(folder, made)) {
         m_notifier.warn(error->message);
         return;
     }
@@ -155,7 +155,7 @@ void CatalogueApp::copyDemoAndOpen()
     if (folder.isEmpty())
         return;
     CatalogueFolder made;
-    if (auto error = copyCatalogue(demo, folder, made)) {
+    if (auto error = CatalogueDocument::copyCatalogue(demo, folder, made)) {
         m_notifier.warn(error->message);
         return;
     }

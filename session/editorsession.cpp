@@ -2,10 +2,6 @@
 
 #include "attachmentwindows.h"
 #include "form1.h"
-#include "importstager.h"
-#include "reorganisationjournal.h"
-#include "reorganiser.h"
-#include "syncfolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,20 +48,9 @@ std::optional<Error> EditorSession::open(bool &declined, QString &recovered)
         declined = true;
         return std::nullopt;
     }
-    // A reorganisation cut short by a crash is finished (or undone) before the archive is
-    // read; a journal that cannot be trusted stops the opening, with nothing renamed.
-    // Without the lock the journal may belong to another editor that is still running it.
-    std::optional<Error> error;
-    if (!m_document.holdsLock() && QFileInfo::exists(journal::path(m_folder.path())))
-        error = Error{Error::Kind::Io, QStringLiteral("Un altro editor sta riordinando l'archivio: riprova fra "
-                                                      "qualche istante.")};
-    else
-        error = recoverReorganisation(m_folder.path(), recovered);
-    if (error)
+    // What a crash left half done is finished (or undone) before the archive is read.
+    if (auto error = m_document.recoverInterruptedWork(recovered))
         return error;
-    // Pages rendered for an import that never got filed.
-    if (m_document.holdsLock())
-        removeImportLeftovers(m_folder);
     if (!recovered.isEmpty())
         m_notifier.inform(recovered);
     if (auto error = m_form->Form_Load())
@@ -79,8 +64,8 @@ std::optional<Error> EditorSession::open(bool &declined, QString &recovered)
 // where the service reads its rules from the folder, if the user agrees.
 void EditorSession::tellAboutSync()
 {
-    const SyncFolder sync = SyncFolder::of(m_folder.path());
-    if (sync.service.isEmpty() || localStateIgnored(sync, m_folder.path()))
+    const SyncFolder sync = m_document.syncFolder();
+    if (sync.service.isEmpty() || m_document.localStateKeptOutOfSync(sync))
         return;
     QSettings settings;
     QStringList told = settings.value(QStringLiteral("sincronizzazione/avvisati")).toStringList();
@@ -101,7 +86,7 @@ void EditorSession::tellAboutSync()
                                                     "sincronizzazione, aggiungendoli al file \".stignore\" di "
                                                     "Syncthing?")))
         return;
-    if (auto error = keepLocalStateOutOfSync(sync, m_folder.path()))
+    if (auto error = m_document.keepLocalStateOutOfSync(sync))
         m_notifier.warn(error->message);
 }
 
