@@ -3,8 +3,10 @@
 // welcome window offers to open, make or try one. Nothing here ends the program.
 
 #include "catalogueapp.h"
-#include "startupprobe.h"
 #include "trackplayer.h"
+#ifdef SPARTITI_WITH_PROBE
+#include "startupprobe.h"
+#endif
 
 #include <QApplication>
 #include <QDir>
@@ -35,9 +37,14 @@ void useItalianQtTexts(QApplication &app)
 
 int main(int argc, char *argv[])
 {
+#ifdef SPARTITI_WITH_PROBE
+    // Only in spartiti_probe, the build that tests and the benchmark time.
     spartiti::StartupProbe probe;
+#endif
     QApplication app(argc, argv);
+#ifdef SPARTITI_WITH_PROBE
     probe.answerMessages();
+#endif
     useItalianQtTexts(app);
     QApplication::setOrganizationName(QStringLiteral("spartiti"));
     QApplication::setApplicationName(QStringLiteral("spartiti"));
@@ -48,7 +55,9 @@ int main(int argc, char *argv[])
 
     spartiti::MediaTrackPlayer player;
     spartiti::CatalogueApp catalogues(&player);
+#ifdef SPARTITI_WITH_PROBE
     QObject::connect(&catalogues, &spartiti::CatalogueApp::windowShown, &probe, &spartiti::StartupProbe::watch);
+#endif
     // The only place that looks at the working folder and the command line.
     const QStringList arguments = QApplication::arguments();
     catalogues.start(arguments.size() > 1 ? arguments.at(1) : QString(), QDir::currentPath());
