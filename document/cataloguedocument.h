@@ -201,6 +201,12 @@ private:
     QStringList absorbConflictCopies();
     QString shelveConflictCopies(const QStringList &copies);
     bool saveWith(const QStringList &conflicts);
+    // `mine`'s edits applied to `theirs`, from the known version closest to `foreign`; a
+    // field changed on both sides is asked about (`question` with %1 for the list, one
+    // button per side, then "Annulla"). Nothing when the user cancels.
+    std::optional<ScoreCatalogue> mergeAsking(const ScoreCatalogue &mine, const ScoreCatalogue &theirs,
+                                              const ScoreCatalogue &foreign, const QString &question,
+                                              const QStringList &sides, QList<QPair<int, int>> *moved = nullptr);
     void beginAttach(int scoreNumber);
     void endAttach(int scoreNumber);
     void completeAttach();

@@ -6,7 +6,6 @@
 #include "cataloguedocument.h"
 
 #include "archive.h"
-#include "archivemerge.h"
 #include "backups.h"
 #include "conflictcopies.h"
 #include "notifier.h"
@@ -69,22 +68,14 @@ QStringList CatalogueDocument::absorbConflictCopies()
         try {
             // The copy's edits since the version it was made from, applied to this
             // editor's catalogue.
-            const ScoreCatalogue base =
-                chooseMergeBase(knownVersions(m_saved, backups::list(m_folder.archive())), theirs);
-            ArchiveMerge merge = mergeEdits(base, theirs, m_catalogue);
-            bool keepCopy = true;
-            if (!merge.conflicts.isEmpty()) {
-                const auto side = m_notifier.askChoice(
-                    QStringLiteral("Questi campi sono diversi nella copia in conflitto (\"qui\") e in questo "
-                                   "editor (\"sul disco\"):\n\n%1\n\nQuale versione vuoi tenere per tutti?")
-                        .arg(describeConflicts(merge.conflicts)),
-                    {QStringLiteral("Tieni la copia"), QStringLiteral("Tieni questo editor"),
-                     QStringLiteral("Annulla")});
-                if (!side || *side == 2)
-                    continue;
-                keepCopy = *side == 0;
-            }
-            m_catalogue = keepCopy ? std::move(merge.keepingMine) : std::move(merge.keepingTheirs);
+            auto result = mergeAsking(theirs, m_catalogue, theirs,
+                                      QStringLiteral("Questi campi sono diversi nella copia in conflitto (\"qui\") e in "
+                                                     "questo editor (\"sul disco\"):\n\n%1\n\nQuale versione vuoi "
+                                                     "tenere per tutti?"),
+                                      {QStringLiteral("Tieni la copia"), QStringLiteral("Tieni questo editor")});
+            if (!result)
+                continue;
+            m_catalogue = std::move(*result);
             merged.append(copy);
         } catch (const Error &error) {
             m_notifier.warn(error.message);

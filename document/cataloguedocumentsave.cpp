@@ -134,29 +134,38 @@ std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteA
         }
     }
     try {
-        // The base is the version the disk's archive was most likely made from: the one
-        // read here, or, when another computer saved at the same time as this editor,
-        // the archive before this editor's own save, which the backups keep.
-        const ScoreCatalogue base = chooseMergeBase(knownVersions(m_saved, backups::list(m_folder.archive())), theirs);
-        ArchiveMerge merge = mergeEdits(base, m_catalogue, theirs);
-        bool keepMine = true;
-        if (!merge.conflicts.isEmpty()) {
-            const auto side = m_notifier.askChoice(
-                QStringLiteral("Questi campi sono stati cambiati sia qui sia sul disco:\n\n%1\n\n"
-                               "Quale versione vuoi tenere per tutti?")
-                    .arg(describeConflicts(merge.conflicts)),
-                {QStringLiteral("Tieni le mie"), QStringLiteral("Tieni quelle sul disco"), QStringLiteral("Annulla")});
-            if (!side || *side == 2)
-                return std::nullopt;
-            keepMine = *side == 0;
-        }
-        merged = true;
-        moved = merge.moved;
-        return keepMine ? std::move(merge.keepingMine) : std::move(merge.keepingTheirs);
+        auto result = mergeAsking(m_catalogue, theirs, theirs,
+                                  QStringLiteral("Questi campi sono stati cambiati sia qui sia sul disco:\n\n%1\n\n"
+                                                 "Quale versione vuoi tenere per tutti?"),
+                                  {QStringLiteral("Tieni le mie"), QStringLiteral("Tieni quelle sul disco")}, &moved);
+        merged = result.has_value();
+        return result;
     } catch (const Error &error) {
         m_notifier.warn(error.message + QStringLiteral("\nNulla è stato salvato."));
         return std::nullopt;
     }
+}
+
+// The base is the version `foreign` was most likely made from: the one read here, or,
+// when another computer saved at the same time as this editor, the archive before this
+// editor's own save, which the backups keep.
+std::optional<ScoreCatalogue> CatalogueDocument::mergeAsking(const ScoreCatalogue &mine, const ScoreCatalogue &theirs,
+                                                             const ScoreCatalogue &foreign, const QString &question,
+                                                             const QStringList &sides, QList<QPair<int, int>> *moved)
+{
+    const ScoreCatalogue base = chooseMergeBase(knownVersions(m_saved, backups::list(m_folder.archive())), foreign);
+    ArchiveMerge merge = mergeEdits(base, mine, theirs);
+    bool keepMine = true;
+    if (!merge.conflicts.isEmpty()) {
+        const auto side = m_notifier.askChoice(question.arg(describeConflicts(merge.conflicts)),
+                                               QStringList(sides) << QStringLiteral("Annulla"));
+        if (!side || *side == 2)
+            return std::nullopt;
+        keepMine = *side == 0;
+    }
+    if (moved)
+        *moved = merge.moved;
+    return keepMine ? std::move(merge.keepingMine) : std::move(merge.keepingTheirs);
 }
 
 // The archive about to be replaced is kept first, dated, in spartiti/backup, unless the

@@ -81,14 +81,8 @@ bool Form1::dropFiles(const QMimeData *data, DropTarget target)
 
 void Form1::dropAttachDone(QObject *requester, int, const std::optional<Error> &error)
 {
-    if (requester != this)
-        return;
-    if (error) {
-        if (error->kind != Error::Kind::Cancelled)
-            m_notifier.warn(error->message);
-        return;
-    }
-    m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
+    if (requester == this && reportAttachOutcome(m_notifier, error))
+        m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
 }
 
 // While files are dragged over the window, a frame shows the box they would go to; a

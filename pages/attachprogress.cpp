@@ -28,6 +28,13 @@ std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &no
     return document.startAttach(kind, number, chosenPath, categoryCode, requester, true);
 }
 
+bool reportAttachOutcome(Notifier &notifier, const std::optional<Error> &error)
+{
+    if (error && error->kind != Error::Kind::Cancelled)
+        notifier.warn(error->message);
+    return !error;
+}
+
 AttachProgress::AttachProgress(CatalogueDocument &document, QWidget *window)
     : QObject(window)
     , m_document(document)

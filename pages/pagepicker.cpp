@@ -164,13 +164,8 @@ void PagePicker::Command2_Click()
 
 void PagePicker::attachDone(QObject *requester, int, const std::optional<Error> &error)
 {
-    if (requester != this)
+    if (requester != this || !reportAttachOutcome(m_notifier, error))
         return;
-    if (error) {
-        if (error->kind != Error::Kind::Cancelled)
-            m_notifier.warn(error->message);
-        return;
-    }
     m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
     hide();
 }

@@ -131,17 +131,17 @@ void TestScorePrinter::sheets()
     QVERIFY(QDir().mkpath(folder.path()));
     writePage(folder.placeholderPage(), Qt::magenta, portrait);
     QHash<QString, QSize> sizes;
-    for (const QString &spec : files) {
-        const QStringList parts = spec.split(QLatin1Char(' '));
-        const QString path = folder.file(parts[0] + QStringLiteral(".jpg"));
-        if (parts[1] == QLatin1String("placeholder")) {
+    for (const QString &described : files) {
+        const QStringList words = described.split(QLatin1Char(' '));
+        const QString path = folder.file(words[0] + QStringLiteral(".jpg"));
+        if (words[1] == QLatin1String("placeholder")) {
             QVERIFY(QFile::copy(folder.placeholderPage(), path));
-        } else if (parts[1] == QLatin1String("broken")) {
+        } else if (words[1] == QLatin1String("broken")) {
             testsupport::writeFile(path, "not a picture");
         } else {
-            const QStringList wh = parts.value(2, QStringLiteral("210x297")).split(QLatin1Char('x'));
-            sizes[parts[1]] = QSize(wh[0].toInt(), wh[1].toInt());
-            writePage(path, QColor::fromString(parts[1]), sizes[parts[1]]);
+            const QStringList wh = words.value(2, QStringLiteral("210x297")).split(QLatin1Char('x'));
+            sizes[words[1]] = QSize(wh[0].toInt(), wh[1].toInt());
+            writePage(path, QColor::fromString(words[1]), sizes[words[1]]);
         }
     }
 

@@ -225,14 +225,8 @@ void TrackWindow::Command3_Click(int index)
 
 void TrackWindow::attachDone(QObject *requester, int, const std::optional<Error> &error)
 {
-    if (requester != this)
-        return;
-    if (error) {
-        if (error->kind != Error::Kind::Cancelled)
-            m_notifier.warn(error->message);
-        return;
-    }
-    hide();
+    if (requester == this && reportAttachOutcome(m_notifier, error))
+        hide();
 }
 
 // Only the answer for the file still chosen is shown; TrackDuration drops earlier ones.
