@@ -1,6 +1,7 @@
 #include "importstager.h"
 
 #include "filecause.h"
+#include "jpegencoder.h"
 #include "pdfpages.h"
 
 #include <QDateTime>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QMutex>
 #include <QPainter>
 #include <QThread>
@@ -51,15 +51,13 @@ QImage onWhite(const QImage &image)
 // so that they are whole on disk before the journal names them.
 std::optional<QString> writeJpeg(const QImage &image, const QString &path)
 {
+    const std::optional<QByteArray> encoded = encodeJpeg(onWhite(image), JpegQuality);
+    if (!encoded)
+        return QStringLiteral("la pagina non si riesce a convertire in JPEG");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fileErrorCause(errno);
-    QImageWriter writer(&file, "jpg");
-    writer.setQuality(JpegQuality);
-    writer.setProgressiveScanWrite(false);
-    if (!writer.write(onWhite(image)))
-        return writer.errorString();
-    if (!file.flush() || file.error() != QFileDevice::NoError)
+    if (file.write(*encoded) != encoded->size() || !file.flush())
         return fileErrorCause(errno);
     return std::nullopt;
 }

@@ -80,7 +80,13 @@ QSizeF PdfPages::pageSize(int index) const
 QImage PdfPages::render(int index, int dpi) const
 {
     const std::unique_ptr<Poppler::Page> page = m_document ? m_document->page(index) : nullptr;
-    return page ? page->renderToImage(dpi, dpi) : QImage();
+    if (!page)
+        return {};
+    // Poppler leaves the image at the screen's 96 dpi; the page file should say what it is.
+    QImage image = page->renderToImage(dpi, dpi);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    return image;
 }
 
 } // namespace spartiti

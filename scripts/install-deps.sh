@@ -7,7 +7,7 @@
 #            which makes the encrypted PDF that an import must refuse (`make test`,
 #            `make test-sanitize`: GCC's sanitizer runtimes come with g++)
 #   fuzz     run adds clang and its libFuzzer and sanitizer runtimes (`make fuzz`)
-#   bench    run adds libjpeg, /usr/bin/time and pdftoppm, which the import is timed
+#   bench    run adds /usr/bin/time and pdftoppm, which the import is timed
 #            against (`make bench`)
 #   package  run adds dpkg-shlibdeps and the desktop-file checks (`make package`)
 #   demo     what demo/make-demo.sh and the screenshots of the README are made with
@@ -22,12 +22,12 @@ run=(
   gstreamer1.0-libav
   qt6-image-formats-plugins qt6-qpa-plugins qt6-translations-l10n
   fonts-dejavu-core
-  libpoppler-qt6-dev
+  libpoppler-qt6-dev libjpeg62-turbo-dev
 )
 desktop_checks=(appstream desktop-file-utils file)
 test=("${desktop_checks[@]}" qt6-declarative-dev python3 poppler-utils qpdf)
 fuzz=(clang libclang-rt-14-dev)
-bench=(libjpeg62-turbo-dev time poppler-utils)
+bench=(time poppler-utils)
 package=("${desktop_checks[@]}" dpkg-dev)
 demo=(python3 imagemagick lame librsvg2-bin xvfb xauth)
 
