@@ -154,6 +154,14 @@ public:
                                      bool replaceOthers = false);
     // A view showed the files of this score: they are the ones the user knows.
     void noteFilesSeen(int number);
+    // True for a score added here after the archive was last read or written: its number
+    // is settled against the disk's only when it is saved.
+    bool addedSinceSaved(int number) const;
+    // Saves, merging with the archive on disk, so that score `number`, added here, takes
+    // the first number after the scores that other editors saved meanwhile; the score on
+    // show follows it. Its number afterwards, or nothing when the save did not happen
+    // (the user was told why).
+    std::optional<int> saveToSettleNumber(int number);
     bool attachRunning() const { return m_attachThread != nullptr; }
     // The running attach: what it copies, and how far it has come.
     QString attachSource() const { return m_attachJob.sourcePath(); }
@@ -229,6 +237,8 @@ private:
     std::optional<Error> m_categoryListError;
     QUndoStack *m_history = nullptr;
     ScoreCatalogue m_saved;
+    // How the last save renumbered scores added here (old number, new number).
+    QList<QPair<int, int>> m_lastSaveMoves;
     bool m_modified = false;
     ScoreSearch m_search;
     FileStash m_stash;

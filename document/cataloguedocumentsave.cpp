@@ -14,6 +14,7 @@
 #include "reorganiser.h"
 #include "scorefilemoves.h"
 #include "cataloguefolder.h"
+#include "module1.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -90,6 +91,7 @@ bool CatalogueDocument::saveWith(const QStringList &conflicts)
     QString backupNote;
     if (!writeAndReload(toWrite, merged, backupNote, overwrite, fileSteps.moves.isEmpty() ? nullptr : &fileSteps))
         return false;
+    m_lastSaveMoves = moved;
     const int n = m_catalogue.scoreCount();
     QString message = QStringLiteral("OK!  ") + m_catalogue.title(n) + QStringLiteral("  è nel tuo database!");
     if (merged)
@@ -101,6 +103,25 @@ bool CatalogueDocument::saveWith(const QStringList &conflicts)
     message += shelveConflictCopies(conflicts);
     m_notifier.inform(message);
     return true;
+}
+
+bool CatalogueDocument::addedSinceSaved(int number) const
+{
+    return number > m_saved.scoreCount() && number <= m_catalogue.scoreCount();
+}
+
+std::optional<int> CatalogueDocument::saveToSettleNumber(int number)
+{
+    m_lastSaveMoves.clear();
+    if (!save())
+        return std::nullopt;
+    int now = number;
+    for (const auto &[from, to] : std::as_const(m_lastSaveMoves))
+        if (from == number)
+            now = to;
+    if (now != number && m_state.currentNumber() == number)
+        m_state.setCurrentNumber(now);
+    return now;
 }
 
 std::optional<ScoreCatalogue> CatalogueDocument::settleChangeOnDisk(const QByteArray &diskBytes, bool &merged,

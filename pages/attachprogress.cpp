@@ -23,9 +23,36 @@ std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &no
     auto error = document.startAttach(kind, number, chosenPath, categoryCode, requester);
     if (!error || error->kind != Error::Kind::NeedsConfirmation)
         return error;
-    if (notifier.askChoice(error->message, {QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}) != 0)
+    // A score added here can step aside instead: saved and merged with the disk, it takes
+    // the first number after the other editor's scores, and the file goes there.
+    const bool canRenumber = document.addedSinceSaved(number);
+    QString question = error->message + QStringLiteral("\n\nSostituisci: il file dell'altro viene sostituito da "
+                                                       "quello scelto.");
+    QStringList choices{QStringLiteral("Sostituisci")};
+    if (canRenumber) {
+        question += QStringLiteral("\nNumero nuovo: il file dell'altro resta; le modifiche vengono salvate e unite a "
+                                   "quelle sul disco, e lo spartito %1, aggiunto qui, prende il primo numero libero "
+                                   "dopo quelli dell'altro editor, dove il file scelto viene allegato.")
+                        .arg(number);
+        choices.append(QStringLiteral("Numero nuovo"));
+    }
+    question += QStringLiteral("\nAnnulla: nulla cambia.");
+    choices.append(QStringLiteral("Annulla"));
+    const auto choice = notifier.askChoice(question, choices);
+    if (!choice || *choice == choices.size() - 1)
         return std::nullopt;
-    return document.startAttach(kind, number, chosenPath, categoryCode, requester, true);
+    if (*choice == 0)
+        return document.startAttach(kind, number, chosenPath, categoryCode, requester, true);
+    const std::optional<int> settled = document.saveToSettleNumber(number);
+    if (!settled)
+        return std::nullopt;
+    if (*settled == number)
+        return Error{Error::Kind::Io,
+                     QStringLiteral("Le modifiche sono state salvate, ma lo spartito %1 ha ancora lo stesso numero: "
+                                    "l'archivio dell'altro editor non è ancora arrivato sul disco. Il file scelto "
+                                    "non è stato allegato; riprova fra poco.")
+                         .arg(number)};
+    return startAttachAsking(document, notifier, kind, *settled, chosenPath, categoryCode, requester);
 }
 
 bool reportAttachOutcome(Notifier &notifier, const std::optional<Error> &error)

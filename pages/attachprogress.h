@@ -19,8 +19,9 @@ class CatalogueDocument;
 class Notifier;
 
 // Starts an attach for a window; when it would replace a file someone else wrote, asks
-// first and goes ahead only if the user agrees. The error to show, if any (nothing when
-// the user chose not to replace).
+// first: replace it, cancel, or, for a score added here, save and merge so that the
+// score takes the next free number and the file goes there. The error to show, if any
+// (nothing when the user cancelled or a save already said why it did not happen).
 std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
                                        int number, const QString &chosenPath, int categoryCode, QObject *requester);
 

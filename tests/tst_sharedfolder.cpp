@@ -5,6 +5,7 @@
 // link, not even by a journal someone left there.
 
 #include "atomicfile.h"
+#include "attachprogress.h"
 #include "filesnapshot.h"
 #include "scorefilemoves.h"
 #include "cataloguedocument.h"
@@ -83,6 +84,7 @@ private slots:
     void conflictCopyMergedWithTheRightBase_data();
     void conflictCopyMergedWithTheRightBase();
     void attachAskBeforeReplacingAnothersPage();
+    void newScoreStepsAsideForAnothersPage();
     void anotherComputersLock();
     void undoKeepsTheLinkNotItsTarget();
     void plantedJournalTouchesNothingOutside_data();
@@ -168,6 +170,43 @@ void TestSharedFolder::attachAskBeforeReplacingAnothersPage()
     QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg"))));
     QVERIFY(finished.wait());
     QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("mia pagina"));
+}
+
+// Both editors added score 4; the other saved first, with its page. Choosing "Numero
+// nuovo" keeps the other's page, merges, and attaches to this editor's score at 5.
+void TestSharedFolder::newScoreStepsAsideForAnothersPage()
+{
+    Catalogue c;
+    Editor mine(c.data);
+    QVERIFY(!mine.document.load());
+    writeFile(c.folder.placeholderPage(), "segnaposto");
+    const QString chosen = c.dir.filePath(QStringLiteral("scelta.jpg"));
+    writeFile(chosen, "mia pagina");
+    QVERIFY(!mine.document.addRecord(3, 3));
+    mine.document.setField(4, ScoreCatalogue::Field::Title, QStringLiteral("Mio nuovo"), 1);
+    mine.state.setCurrentNumber(4);
+    auto theirs = testsupport::numberedRecords(3);
+    theirs.append({"Loro nuovo", "Autore", "", "1"});
+    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+    writeFile(c.folder.leftPage(4), "pagina dell'altro");
+
+    mine.notifier.choices = {1, 0};   // "Numero nuovo", then "Unisci" on saving
+    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!startAttachAsking(mine.document, mine.notifier, AttachJob::Kind::LeftPage, 4, chosen, 0, nullptr));
+    QVERIFY(finished.wait());
+    QCOMPARE(finished.first().at(1).toInt(), 5);
+    QCOMPARE(mine.state.currentNumber(), 5);
+    QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
+    QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
+    QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
+    QCOMPARE(title(c.folder.archive(), 5).section(QLatin1Char('|'), 0, 0), QStringLiteral("Mio nuovo"));
+
+    // A score that was already on disk cannot step aside: only replace or cancel.
+    writeFile(c.folder.rightPage(2), "pagina destra dell'altro");
+    mine.notifier.choices = {};
+    QVERIFY(!startAttachAsking(mine.document, mine.notifier, AttachJob::Kind::RightPage, 2, chosen, 0, nullptr));
+    QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
+    QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));
 }
 
 void TestSharedFolder::anotherComputersLock()
