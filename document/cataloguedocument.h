@@ -244,7 +244,7 @@ private:
     FileStash m_stash;
     std::optional<AttachState> m_attachBefore;
     // The page and track files this editor wrote since the archive was last read or written.
-    QSet<QString> m_attachedHere;
+    QHash<QString, quint64> m_attachedHere;   // files written here: path, inode
     // What each page or track file was when a view last showed it: inode, size, time.
     QHash<QString, QByteArray> m_filesSeen;
     QThread *m_attachThread = nullptr;

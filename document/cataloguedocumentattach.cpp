@@ -5,6 +5,7 @@
 #include "cataloguedocument.h"
 
 #include "notifier.h"
+#include "scorefilemoves.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,7 +169,7 @@ void CatalogueDocument::endAttach(int scoreNumber)
             }
             after.files.append(now);
             if (old.existed != now.existed || (now.existed && !sameFile(old.keptCopy, now.keptCopy)))
-                m_attachedHere.insert(old.path);
+                m_attachedHere.insert(old.path, inodeOf(old.path));
         }
         if (captured)
             m_history->push(new AttachCommand(m_catalogue, *this, scoreNumber, std::move(*before), std::move(after)));

@@ -10,12 +10,21 @@
 
 namespace spartiti {
 
+bool isConflictCopyOf(const QString &fileName, const QString &original)
+{
+    const int dot = int(original.lastIndexOf(QLatin1Char('.')));
+    if (dot <= 0 || !fileName.startsWith(original.left(dot), Qt::CaseInsensitive)
+        || !fileName.endsWith(original.mid(dot), Qt::CaseInsensitive))
+        return false;
+    static const QRegularExpression marks(QStringLiteral("^(?:\\.sync-conflict-[^/]+|_conflict-[^/]+| \\([^/]*conflict[^/]*\\))$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QString mark = fileName.mid(dot, fileName.size() - original.size());
+    return fileName.size() > original.size() && marks.match(mark).hasMatch();
+}
+
 bool isConflictCopyName(const QString &fileName)
 {
-    static const QRegularExpression names(
-        QStringLiteral("^archivio(?:\\.sync-conflict-[^/]+|_conflict-[^/]+| \\([^/]*conflict[^/]*\\))\\.js$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return names.match(fileName).hasMatch();
+    return isConflictCopyOf(fileName, QStringLiteral("archivio.js"));
 }
 
 QStringList findConflictCopies(const QString &dataFolder)

@@ -15,6 +15,9 @@ namespace spartiti {
 // "archivio_conflict-20261207-101500.js". Full paths, oldest first.
 QStringList findConflictCopies(const QString &dataFolder);
 bool isConflictCopyName(const QString &fileName);
+// Whether `fileName` is such a copy of the file named `original` (a page "12L.jpg", a
+// track "12.mp3"), in any of those services' patterns.
+bool isConflictCopyOf(const QString &fileName, const QString &original);
 
 // How far apart two catalogues are: the records one has and the other not, and the
 // fields that differ between the records both have.

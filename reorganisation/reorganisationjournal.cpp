@@ -152,6 +152,8 @@ bool isCatalogueName(const QString &relative)
     static const QRegularExpression names(QStringLiteral(
         "^(?:"
         "\\d+[LR]\\.jpg|audio/\\d+\\.mp3"                  // pages and tracks
+        "|(?:\\d+[LR]|audio/\\d+)"                        // a sync service's copies of them
+        "(?:\\.sync-conflict-[^/]+|_conflict-[^/]+| \\([^/]*conflict[^/]*\\))\\.(?:jpg|mp3)"
         "|(?:audio/)?\\.riordino-[0-9-]+-\\d+"               // temporary names
         "|\\.importa-[0-9-]+(?:/(?:\\d+[LR]\\.jpg|\\.riordino-[0-9-]+-\\d+))?"   // an import's pages
         "|eliminati(?:/\\d{8}-\\d{6}(?:-\\d+)?"             // deleted scores' folders

@@ -1,7 +1,13 @@
 #include "scorefilemoves.h"
 
+#include "conflictcopies.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <sys/stat.h>
 
 namespace spartiti {
 
@@ -18,27 +24,66 @@ bool present(const QString &path)
     return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
 }
 
+// The sync service's conflict copies of `relative`, relative to the data folder.
+QStringList conflictCopiesOf(const QDir &root, const QString &relative)
+{
+    const QFileInfo name(relative);
+    const QString folder = name.path() == QLatin1String(".") ? QString() : name.path() + QLatin1Char('/');
+    QStringList copies;
+    for (const QString &entry : QDir(root.filePath(name.path())).entryList(QDir::Files | QDir::System | QDir::Hidden))
+        if (isConflictCopyOf(entry, name.fileName()))
+            copies.append(folder + entry);
+    return copies;
+}
+
 } // namespace
 
-void planScoreFileMoves(const QList<QPair<int, int>> &moves, const QSet<QString> &owned,
+quint64 inodeOf(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
+}
+
+void planScoreFileMoves(const QList<QPair<int, int>> &moves, const QHash<QString, quint64> &owned,
                         const QString &dataFolder, ReorganisationSteps &steps, QStringList &problems)
 {
     const QDir root(dataFolder);
     QList<FileMove> planned;
     QSet<QString> vacated;
+    const auto temporaryFor = [&](const QString &relative) {
+        const QString folder = QFileInfo(relative).path();
+        return (folder == QLatin1String(".") ? QString() : folder + QLatin1Char('/'))
+            + QStringLiteral(".riordino-%1-%2").arg(steps.id).arg(planned.size());
+    };
     for (const auto &[from, to] : moves) {
         if (from == to)
             continue;
         const QStringList sources = filesOf(from);
         const QStringList targets = filesOf(to);
         for (int i = 0; i < 3; ++i) {
-            if (!owned.contains(root.filePath(sources[i])) || !present(root.filePath(sources[i])))
+            const auto written = owned.find(root.filePath(sources[i]));
+            if (written == owned.end())
                 continue;
-            const QString folder = QFileInfo(sources[i]).path();
-            const QString temporary = (folder == QLatin1String(".") ? QString() : folder + QLatin1Char('/'))
-                + QStringLiteral(".riordino-%1-%2").arg(steps.id).arg(planned.size());
-            planned.append({sources[i], temporary, targets[i]});
-            vacated.insert(sources[i]);
+            QString mine;
+            QStringList others;
+            if (present(root.filePath(sources[i])) && inodeOf(root.filePath(sources[i])) == *written)
+                mine = sources[i];
+            for (const QString &copy : conflictCopiesOf(root, sources[i])) {
+                if (mine.isEmpty() && inodeOf(root.filePath(copy)) == *written)
+                    mine = copy;
+                else
+                    others.append(copy);
+            }
+            if (mine.isEmpty())
+                continue;
+            planned.append({mine, temporaryFor(mine), targets[i]});
+            vacated.insert(mine);
+            // The other side's file, set aside by the sync service, belongs to the score
+            // that keeps this number.
+            if (mine == sources[i] && others.size() == 1) {
+                planned.append({others.first(), temporaryFor(others.first()), sources[i]});
+                vacated.insert(others.first());
+            }
         }
     }
     for (const FileMove &move : std::as_const(planned)) {

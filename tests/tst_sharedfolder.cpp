@@ -85,6 +85,8 @@ private slots:
     void conflictCopyMergedWithTheRightBase();
     void attachAskBeforeReplacingAnothersPage();
     void newScoreStepsAsideForAnothersPage();
+    void pagesAttachedAtOnceOnTwoComputers_data();
+    void pagesAttachedAtOnceOnTwoComputers();
     void anotherComputersLock();
     void undoKeepsTheLinkNotItsTarget();
     void plantedJournalTouchesNothingOutside_data();
@@ -207,6 +209,48 @@ void TestSharedFolder::newScoreStepsAsideForAnothersPage()
     QVERIFY(!startAttachAsking(mine.document, mine.notifier, AttachJob::Kind::RightPage, 2, chosen, 0, nullptr));
     QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
     QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));
+}
+
+void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers_data()
+{
+    QTest::addColumn<bool>("mineSetAside");
+    QTest::newRow("this editor's page became the conflict copy") << true;
+    QTest::newRow("the other's page became the conflict copy") << false;
+}
+
+// Both computers added score 4 and attached its left page before the folder synced: the
+// service kept one page as 4L.jpg and renamed the other. After the merge each new score
+// has its own page, and no conflict copy is left.
+void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers()
+{
+    QFETCH(bool, mineSetAside);
+    Catalogue c;
+    Editor mine(c.data);
+    QVERIFY(!mine.document.load());
+    writeFile(c.folder.placeholderPage(), "segnaposto");
+    writeFile(c.dir.filePath(QStringLiteral("scelta.jpg")), "mia pagina");
+    QVERIFY(!mine.document.addRecord(3, 3));
+    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
+    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 4, c.dir.filePath(QStringLiteral("scelta.jpg"))));
+    QVERIFY(finished.wait());
+
+    const QString copy = c.data + QStringLiteral("/4L.sync-conflict-20261207-101500-ABCDEFG.jpg");
+    if (mineSetAside) {
+        QVERIFY(QFile::rename(c.folder.leftPage(4), copy));
+        writeFile(c.folder.leftPage(4), "pagina dell'altro");
+    } else {
+        writeFile(copy, "pagina dell'altro");
+    }
+    auto theirs = testsupport::numberedRecords(3);
+    theirs.append({"Loro nuovo", "Autore", "", "1"});
+    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+
+    mine.notifier.choices = {0};   // "Unisci"
+    QVERIFY(mine.document.save());
+    QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
+    QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
+    QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
+    QVERIFY(!QFileInfo::exists(copy));
 }
 
 void TestSharedFolder::anotherComputersLock()
@@ -347,7 +391,9 @@ void TestSharedFolder::mergeMovesSurviveACutAtEveryStep()
     const QString data = dir.filePath(QStringLiteral("spartiti"));
     prepare(data);
     const CatalogueFolder folder(data);
-    const QSet<QString> owned{folder.leftPage(4), folder.rightPage(4), folder.track(4), folder.leftPage(5)};
+    QHash<QString, quint64> owned;
+    for (const QString &path : {folder.leftPage(4), folder.rightPage(4), folder.track(4), folder.leftPage(5)})
+        owned.insert(path, inodeOf(path));
     ReorganisationSteps steps;
     steps.id = QStringLiteral("20261207-101500-000");
     steps.description = QStringLiteral("salvataggio con le modifiche unite");
