@@ -53,8 +53,6 @@ package-check: package
 # The whole test suite once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # in a build of its own. Leaks inside Qt's plugins and fontconfig are not ours.
 ASANBUILD ?= build-asan
-# Every kill restarts an instrumented helper, so fewer kills here than in `make test`.
-SANITIZE_KILLS ?= 50
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -64,7 +62,7 @@ test-sanitize: PURPOSE = test
 test-sanitize: deps
 	cmake -S . -B $(ASANBUILD) -DSPARTITI_SANITIZE=ON -DSPARTITI_TESTS=ON
 	cmake --build $(ASANBUILD) -j $(JOBS)
-	cd $(ASANBUILD) && QT_QPA_PLATFORM=offscreen SPARTITI_KILLS=$(SANITIZE_KILLS) $(SANITIZER_ENV) \
+	cd $(ASANBUILD) && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Runs each libFuzzer target for FUZZ_SECONDS, starting from the seeds in fuzz/corpus and

@@ -26,7 +26,7 @@ void syncFolder(const QString &folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
-        ::fsync(fd);
+        syncFile(fd);
         ::close(fd);
     }
 }
@@ -42,7 +42,7 @@ bool writeSynced(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
-           && file.write(bytes) == bytes.size() && ::fsync(file.handle()) == 0;
+           && file.write(bytes) == bytes.size() && syncFile(file.handle()) == 0;
 }
 
 // Where the journal is written before it takes its name, so that it appears whole or
@@ -110,7 +110,7 @@ public:
         // folder empty enough to go; a note cut short is written whole again.
         QFile note(full(m_steps.notePath));
         if (!note.open(QIODevice::WriteOnly | QIODevice::Truncate) || note.write(m_steps.note) != m_steps.note.size()
-            || !note.flush() || ::fsync(note.handle()) != 0)
+            || !note.flush() || syncFile(note.handle()) != 0)
             return failure(m_steps.notePath, errno);
         return std::nullopt;
     }
@@ -263,7 +263,7 @@ private:
         if (bodySize <= 0 || !file.open(QIODevice::ReadWrite) || !file.resize(bodySize) || !file.seek(bodySize))
             return Error{Error::Kind::Io, QStringLiteral("\"%1\": %2").arg(m_journal, file.errorString())};
         const QByteArray mark = journal::secondPhaseMark();
-        if (file.write(mark) != mark.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        if (file.write(mark) != mark.size() || !file.flush() || syncFile(file.handle()) != 0)
             return failure(QStringLiteral("riordino-in-corso.txt"), errno);
         inSecondPhase = true;
         return std::nullopt;

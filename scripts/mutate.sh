@@ -7,8 +7,7 @@
 #
 # Each line of the list is: name, file, exact original text, replacement, separated by
 # tabs, with \n, \t and \\ for a line break, a tab and a backslash. The file is restored
-# after every fault, and on any exit. The kill loops run with a few kills only
-# (SPARTITI_KILLS); every test gets MUTATE_TIMEOUT seconds.
+# after every fault, and on any exit. Every test gets MUTATE_TIMEOUT seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -17,7 +16,7 @@ BUILD=${MUTATE_BUILD:-build-mutate}
 TIMEOUT=${MUTATE_TIMEOUT:-300}
 JOBS=${MUTATE_JOBS:-2}
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-export QT_QPA_PLATFORM=offscreen SPARTITI_KILLS=${SPARTITI_KILLS:-5}
+export QT_QPA_PLATFORM=offscreen
 
 planted=""
 restore() {

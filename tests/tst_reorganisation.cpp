@@ -11,7 +11,6 @@
 #include "testsupport.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <csignal>
@@ -234,10 +233,10 @@ void TestReorganisation::interrupted()
     QCOMPARE(found, expected);
 }
 
-// A helper process reorganises a catalogue of 2 000 scores with their files, one step
-// and its inverse after another, until it is killed; after every kill the start-up
-// recovery runs and the folder must be exactly one of the states between two steps.
-// SPARTITI_KILLS sets the number of kills.
+// A helper process carries out a step on a catalogue of 2 000 scores with their files,
+// then its inverse, and is killed at every sync to disk in turn until it gets through;
+// after every kill the start-up recovery runs and the folder must be exactly the state
+// before the step or after it.
 void TestReorganisation::killedWhileReorganising()
 {
     testsupport::WorkingFolder working;
@@ -246,8 +245,6 @@ void TestReorganisation::killedWhileReorganising()
     const auto snapshot = [&] { return filesnapshot::snapshot(working.path()); };
     const int count = 2000;
     const QByteArray archive = testsupport::archiveBytes(testsupport::numberedRecords(count));
-    const QString first = working.file(QStringLiteral("prima.js"));
-    writeFile(first, archive);
     writeFile(folder.archive(), archive);
     for (int i = 1; i <= count; ++i) {
         writeFile(folder.leftPage(i), "sinistra " + QByteArray::number(i));
@@ -255,52 +252,53 @@ void TestReorganisation::killedWhileReorganising()
         if (i % 3 == 0)
             writeFile(folder.track(i), "traccia " + QByteArray::number(i));
     }
-
-    // The four states the helper passes through, reached here the same way. The time the
-    // three steps and their inverses take spreads the kills over them, so that they fall
-    // in every phase of every step.
-    QList<FileMap> states{snapshot()};
+    const FileMap before = snapshot();
     const QDateTime fixed(QDate(2000, 1, 1), QTime(0, 0));
-    qint64 span = 0;   // microseconds
-    ScoreCatalogue catalogue;
-    QVERIFY(!readArchive(catalogue, folder.archive()));
-    for (const Reorganisation &step : {Reorganisation::move(1, count), Reorganisation::deletion(500),
-                                       Reorganisation::insertion(1000)}) {
+    const Reorganisation steps[] = {Reorganisation::move(1, count), Reorganisation::deletion(500),
+                                    Reorganisation::insertion(1000)};
+    for (int step = 0; step < 3; ++step) {
+        ScoreCatalogue catalogue;
+        QVERIFY(!readArchive(catalogue, folder.archive()));
         ReorganisationPlan plan;
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(!spartiti::reorganise(catalogue, data, step, fixed, &plan));
-        const qint64 forth = timer.nsecsElapsed();
-        states.append(snapshot());
-        timer.start();
+        QVERIFY(!spartiti::reorganise(catalogue, data, steps[step], fixed, &plan));
+        const FileMap after = snapshot();
         QVERIFY(!spartiti::reorganise(catalogue, data, plan.inverse, fixed));
-        span += (forth + timer.nsecsElapsed()) / 1000;
-    }
+        QVERIFY(snapshot() == before);
 
-    const int kills = qEnvironmentVariable("SPARTITI_KILLS", QStringLiteral("200")).toInt();
-    QList<int> seen(states.size(), 0);
-    for (int i = 0; i < kills; ++i) {
-        QProcess helper;
-        helper.start(QStringLiteral(SPARTITI_REORGANISELOOP), {first, data, QString::number(i % 3)});
-        QVERIFY2(helper.waitForReadyRead(10000), qPrintable(helper.readAllStandardError()));
-        // The helper starts on a different step each time: a sixth of the span covers one.
-        QThread::usleep(QRandomGenerator::global()->bounded(std::max<qint64>(span / 6, 1000)));
-        QCOMPARE(helper.state(), QProcess::Running);
-        ::kill(pid_t(helper.processId()), SIGKILL);
-        QVERIFY(helper.waitForFinished(10000));
-        QString report;
-        const auto error = recoverReorganisation(data, report);
-        QVERIFY2(!error, error ? qPrintable(error->message) : "");
-        const FileMap found = snapshot();
-        const qsizetype state = states.indexOf(found);
-        for (qsizetype k = 0; state < 0 && k < states.size(); ++k)
-            report += QStringLiteral("; against state %1, %2").arg(k).arg(differences(found, states[k]));
-        QVERIFY2(state >= 0, qPrintable(QStringLiteral("kill %1: the folder is a mix (%2)").arg(i + 1).arg(report)));
-        ++seen[state];
+        QList<int> seen{0, 0};
+        for (int killAt = 1;; ++killAt) {
+            QVERIFY2(killAt < 100, "the helper never got through");
+            QProcess helper;
+            helper.start(QStringLiteral(SPARTITI_KILLEDREORGANISE), {data, QString::number(step), QString::number(killAt)});
+            QVERIFY(helper.waitForFinished(60000));
+            if (helper.exitStatus() == QProcess::NormalExit) {
+                QVERIFY2(helper.exitCode() == 0, helper.readAllStandardError().constData());
+                QVERIFY(snapshot() == before);
+                break;
+            }
+            QString report;
+            const auto error = recoverReorganisation(data, report);
+            QVERIFY2(!error, error ? qPrintable(error->message) : "");
+            const FileMap found = snapshot();
+            const bool isBefore = found == before;
+            QVERIFY2(isBefore || found == after,
+                     qPrintable(QStringLiteral("step %1 killed at sync %2: the folder is a mix (%3; against the state "
+                                               "before, %4; after, %5)")
+                                    .arg(step)
+                                    .arg(killAt)
+                                    .arg(report, differences(found, before), differences(found, after))));
+            ++seen[isBefore ? 0 : 1];
+            // Back to the state before, for the next kill.
+            if (!isBefore) {
+                ScoreCatalogue now;
+                QVERIFY(!readArchive(now, folder.archive()));
+                QVERIFY(!spartiti::reorganise(now, data, plan.inverse, fixed));
+            }
+            QVERIFY(snapshot() == before);
+        }
+        // Killed both in the step itself and in its inverse.
+        QVERIFY2(seen[0] > 0 && seen[1] > 0, qPrintable(QStringLiteral("step %1").arg(step)));
     }
-    qInfo("%d kills (six steps in %lld us): before %d, moved %d, deleted %d, inserted %d", kills, span, seen[0], seen[1], seen[2], seen[3]);
-    if (kills >= 50)
-        QVERIFY(seen[1] + seen[2] + seen[3] > 0);
 }
 
 QTEST_GUILESS_MAIN(TestReorganisation)
