@@ -87,6 +87,7 @@ private slots:
     void newScoreStepsAsideForAnothersPage();
     void pagesAttachedAtOnceOnTwoComputers_data();
     void pagesAttachedAtOnceOnTwoComputers();
+    void anotherComputersLock_data();
     void anotherComputersLock();
     void undoKeepsTheLinkNotItsTarget();
     void plantedJournalTouchesNothingOutside_data();
@@ -253,33 +254,69 @@ void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers()
     QVERIFY(!QFileInfo::exists(copy));
 }
 
+void TestSharedFolder::anotherComputersLock_data()
+{
+    QTest::addColumn<QString>("host");      // "" for this computer
+    QTest::addColumn<QString>("process");   // "running", "gone"
+    QTest::addColumn<int>("minutesOld");
+    QTest::addColumn<bool>("live");
+    QTest::newRow("another computer, refreshed now") << "altro-computer" << "gone" << 0 << true;
+    QTest::newRow("another computer, 50 minutes") << "altro-computer" << "gone" << 50 << true;
+    QTest::newRow("another computer, 70 minutes") << "altro-computer" << "running" << 70 << false;
+    QTest::newRow("this computer, a running editor's, 2 hours") << "" << "running" << 120 << true;
+    QTest::newRow("this computer, a gone editor's, fresh") << "" << "gone" << 0 << false;
+}
+
+// How long a lock counts as live: on this computer while its process runs, whatever its
+// age; from another computer, whose processes cannot be seen, until an hour after its
+// last refresh. A live lock is asked about (here answered no) and left as it was; a dead
+// one is taken over without a word. Closing never deletes a lock this editor did not make.
 void TestSharedFolder::anotherComputersLock()
 {
+    QFETCH(QString, host);
+    QFETCH(QString, process);
+    QFETCH(int, minutesOld);
+    QFETCH(bool, live);
     Catalogue c;
+    QProcess running;
+    running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    QVERIFY(running.waitForStarted());
+    const qint64 pid = process == QLatin1String("running") ? running.processId() : 2147483647;
+    const QByteArray held = QByteArray::number(pid) + "\nspartiti\n"
+        + (host.isEmpty() ? CatalogueLock::hostName() : host).toUtf8() + "\n";
     const QString lock = c.folder.lockFile();
-    writeFile(lock, "4242\nspartiti\naltro-computer\n");
-    {
-        Editor mine(c.data);
-        QVERIFY(!mine.document.acquireLock());   // the question is answered no
-        QCOMPARE(mine.notifier.asked.size(), 1);
-        QVERIFY2(mine.notifier.asked.first().contains(QStringLiteral("altro-computer")), qPrintable(mine.notifier.asked.first()));
-        QVERIFY(mine.notifier.asked.first().contains(QStringLiteral("minut")));
-    }
-    QCOMPARE(readFile(lock), QByteArray("4242\nspartiti\naltro-computer\n"));
-    // Not refreshed for two hours: that editor was killed; its lock is taken over.
-    const qint64 old = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
-    const utimbuf times{old, old};
+    writeFile(lock, held);
+    const qint64 then = QDateTime::currentSecsSinceEpoch() - minutesOld * 60;
+    const utimbuf times{then, then};
     QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
     {
         Editor mine(c.data);
-        QVERIFY(mine.document.acquireLock());
-        QVERIFY(mine.notifier.asked.isEmpty());
-        QVERIFY(mine.document.holdsLock());
-        // The sync service puts the other computer's lock in place of this one's: closing
-        // this editor leaves it.
-        writeFile(lock, "77\nspartiti\naltro-computer\n");
+        QCOMPARE(mine.document.acquireLock(), !live);
+        QCOMPARE(mine.notifier.asked.size(), int(live));
+        if (live && !host.isEmpty()) {
+            QVERIFY2(mine.notifier.asked.first().contains(host), qPrintable(mine.notifier.asked.first()));
+            QVERIFY(mine.notifier.asked.first().contains(QStringLiteral("minut")));
+        }
+        if (!live)   // the sync service puts the other computer's lock in place of this one's
+            writeFile(lock, "77\nspartiti\naltro-computer\n");
     }
-    QCOMPARE(readFile(lock), QByteArray("77\nspartiti\naltro-computer\n"));
+    QCOMPARE(readFile(lock), live ? held : QByteArray("77\nspartiti\naltro-computer\n"));
+
+    // A holder refreshes its own lock, so that another computer sees it live, and never
+    // touches one that replaced it.
+    const auto age = [&] { return QFileInfo(lock).lastModified().secsTo(QDateTime::currentDateTime()); };
+    QFile::remove(lock);
+    CatalogueLock own(lock);
+    QCOMPARE(own.tryLock(), CatalogueLock::Outcome::Taken);
+    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+    own.refresh();
+    QVERIFY(age() < 60);
+    writeFile(lock, held);
+    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+    own.refresh();
+    QVERIFY(age() >= minutesOld * 60 - 5);
+    running.kill();
+    running.waitForFinished();
 }
 
 // Score 2's left page is a link to a private file elsewhere: attaching a new page keeps
