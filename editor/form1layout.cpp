@@ -2,14 +2,14 @@
 // 96 dots per inch; Qt's high-DPI scaling takes care of other screens.
 
 #include "archivetextvalidator.h"
+#include "cataloguedocument.h"
 #include "form1.h"
 
-#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFocusFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -71,13 +71,9 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 
 void Form1::buildControls()
 {
-    setWindowTitle(QStringLiteral("Archivio Spartiti 3.01"));
-
-    edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("edit"));
-    chiudi = edit->addAction(QStringLiteral("&Chiudi"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
-                             &Form1::chiudi_Click);
-    chiudi->setObjectName(QStringLiteral("chiudi"));
+    // The title bar names the catalogue on show, as the folder that holds it.
+    setWindowTitle(QStringLiteral("%1 - Archivio Spartiti 3.01")
+                       .arg(QDir::toNativeSeparators(m_document.folder().parentPath())));
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form1Client"));
