@@ -40,14 +40,6 @@ PickerLayout layoutFor(PagePicker::Side side)
             QColor(Qt::black)};
 }
 
-QFont sansSerif(qreal pointSize)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(pointSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
 } // namespace
 
 PagePicker::PagePicker(Side side, CatalogueDocument &document, Notifier &notifier, QWidget *parent)

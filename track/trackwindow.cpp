@@ -23,14 +23,6 @@ namespace {
 
 constexpr int DurationLineHeight = 22;
 
-QFont sansSerif(qreal pointSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(pointSize);
-    font.setWeight(weight);
-    return font;
-}
-
 QLabel *makeLabel(QWidget *window, const QString &name, const QString &text, const QRect &geometry)
 {
     auto *label = new QLabel(text, window);
