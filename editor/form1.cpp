@@ -42,13 +42,12 @@ Form1::Form1(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
     , m_notifier(notifier)
 {
     setObjectName(QStringLiteral("Form1"));
+    // The menu bar comes first: the window's fixed size counts its height.
+    createActions();
+    createMenus();
     buildControls();
-    buildMenus();
-    buildReorganiseMenu();
     buildNavigation();
     buildPageActions();
-    buildCatalogueMenu();
-    buildImportMenu();
     m_pageCache = new PageCache(Image1->size() * Image1->devicePixelRatioF(), PageCache::DefaultBudgetBytes, this);
     connect(m_pageCache, &PageCache::pageReady, this, &Form1::showDecodedPage);
     connect(&m_document, &CatalogueDocument::reloaded, this, &Form1::showLoaded);

@@ -148,9 +148,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Every action of the window, and the menus they are arranged in (form1actions.cpp).
+    void createActions();
+    void createMenus();
     void buildControls();
-    void buildMenus();
-    void buildCatalogueMenu();
     void buildNavigation();
     void buildPageActions();
     std::optional<DropTarget> dropTargetAt(const QPoint &position) const;
@@ -172,9 +173,7 @@ private:
     // Asks about unsaved edits; true when the program may end.
     bool mayEnd();
     bool save();
-    void buildReorganiseMenu();
     bool mayReorganise(int number, bool pastTheLastToo);
-    void buildImportMenu();
     // The local files of a drop when all of them are PDFs or images to import, else none.
     static QStringList importableFiles(const QMimeData *data);
     void stageImportedPages(const QList<ImportPage> &pages, const QList<ImportedRecord> &planned,
@@ -206,8 +205,6 @@ private:
     QCompleter *m_completer = nullptr;
     QStandardItemModel *m_matches = nullptr;
     TrackPlayer *m_player = nullptr;
-    QAction *m_playAction = nullptr;
-    QMenu *m_listenMenu = nullptr;
     PlayerWindow *m_playerWindow = nullptr;
 
     QMetaObject::Connection m_focusWatch;
@@ -231,9 +228,37 @@ private:
     QLabel *m_categoryLine = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
-    QMenu *edit = nullptr;
+
+    // The menus in the order of the menu bar, and their actions.
+    QMenu *m_fileMenu = nullptr;
     QMenu *m_recentMenu = nullptr;
+    QMenu *edit = nullptr;
+    QMenu *m_modificaMenu = nullptr;
+    QMenu *m_vaiMenu = nullptr;
+    // Ascolta: the track's action, and the player's once there is a player.
+    QMenu *m_listenMenu = nullptr;
+    QAction *m_openCatalogueAction = nullptr;
+    QAction *m_newCatalogueAction = nullptr;
+    QAction *m_printAction = nullptr;
+    QAction *m_previewAction = nullptr;
+    QAction *m_importAction = nullptr;
     QAction *chiudi = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    QAction *m_checkAction = nullptr;
+    QAction *m_restoreAction = nullptr;
+    QAction *m_deleteAction = nullptr;
+    QAction *m_insertAction = nullptr;
+    QAction *m_moveAction = nullptr;
+    QAction *m_searchAction = nullptr;
+    QAction *m_goToNumberAction = nullptr;
+    QAction *m_scoreListAction = nullptr;
+    QAction *m_pageBackAction = nullptr;
+    QAction *m_pageForwardAction = nullptr;
+    QAction *m_firstAction = nullptr;
+    QAction *m_lastAction = nullptr;
+    QAction *m_playAction = nullptr;
 };
 
 } // namespace spartiti

@@ -1,5 +1,5 @@
-// The editor's safety net in its menu: undo and redo across the session, dated backups
-// restored on request, and the catalogue check.
+// The editor's safety net in menu Modifica: undo and redo across the session, dated
+// backups restored on request, and the catalogue check.
 
 #include "cataloguedocument.h"
 #include "checkwindow.h"
@@ -8,38 +8,16 @@
 #include "notifier.h"
 #include "cataloguefolder.h"
 
-#include <QAction>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QUndoStack>
 
 #include <algorithm>
 
 namespace spartiti {
-
-void Form1::buildMenus()
-{
-    QMenu *modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modifica->setObjectName(QStringLiteral("modifica"));
-    QAction *undo = history()->createUndoAction(this, QStringLiteral("&Annulla"));
-    undo->setObjectName(QStringLiteral("annulla"));
-    undo->setShortcut(QKeySequence::Undo);
-    QAction *redo = history()->createRedoAction(this, QStringLiteral("&Ripeti"));
-    redo->setObjectName(QStringLiteral("ripeti"));
-    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    modifica->addAction(undo);
-    modifica->addAction(redo);
-    modifica->addSeparator();
-    QAction *check = modifica->addAction(QStringLiteral("&Controlla archivio"), this, &Form1::checkCatalogue);
-    check->setObjectName(QStringLiteral("controlla"));
-    QAction *restore = modifica->addAction(QStringLiteral("Ri&pristina una copia di sicurezza..."), &m_document,
-                                           &CatalogueDocument::restoreBackup);
-    restore->setObjectName(QStringLiteral("ripristina"));
-}
 
 void Form1::showRecord(int number)
 {

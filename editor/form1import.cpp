@@ -10,12 +10,9 @@
 #include "notifier.h"
 #include "scoreimport.h"
 
-#include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QScrollBar>
@@ -39,14 +36,6 @@ struct Staged
 };
 
 } // namespace
-
-void Form1::buildImportMenu()
-{
-    QMenu *file = menuBar()->findChild<QMenu *>(QStringLiteral("file"));
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Importa spartito..."), QKeySequence(Qt::CTRL | Qt::Key_I), this, &Form1::importScore)
-        ->setObjectName(QStringLiteral("importaSpartito"));
-}
 
 QStringList Form1::importableFiles(const QMimeData *data)
 {

@@ -1,38 +1,22 @@
-// The fixed layout of the editor window. Positions come in twips, 15 to a pixel at
-// 96 dots per inch; Qt's high-DPI scaling takes care of other screens.
+// The fixed layout of the editor window. Positions come in twips, as the attachment
+// windows' do (twips.h).
 
 #include "archivetextvalidator.h"
+#include "cataloguedocument.h"
 #include "form1.h"
+#include "twips.h"
 
-#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFocusFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 
 namespace spartiti {
 
 namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
-}
-
-// "MS Sans Serif" is not on Linux desktops; the nearest sans-serif face stands in.
-QFont sansSerif(qreal points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
-}
 
 template<typename Widget>
 Widget *place(QWidget *parent, const char *name, const QRect &geometry, qreal points)
@@ -71,32 +55,28 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 
 void Form1::buildControls()
 {
-    setWindowTitle(QStringLiteral("Archivio Spartiti 3.01"));
-
-    edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("edit"));
-    chiudi = edit->addAction(QStringLiteral("&Chiudi"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
-                             &Form1::chiudi_Click);
-    chiudi->setObjectName(QStringLiteral("chiudi"));
+    // The title bar names the catalogue on show, as the folder that holds it.
+    setWindowTitle(QStringLiteral("%1 - Archivio Spartiti 3.01")
+                       .arg(QDir::toNativeSeparators(m_document.folder().parentPath())));
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form1Client"));
     // One line more than the design's window at the bottom, for the count line's second
     // line (an archive changed on disk), and beside it, under the selector and the pages,
     // for the category line; every control keeps its place.
-    m_client->setFixedSize(twips(0, 0, 15615, 5970).size());
+    m_client->setFixedSize(twipsRect(0, 0, 15615, 5970).size());
     m_client->setAutoFillBackground(true);
     setColour(m_client, QPalette::Window, QColor(128, 128, 128));
     setCentralWidget(m_client);
 
     QWidget *c = m_client;
-    Command1 = place<QPushButton>(c, "Command1", twips(600, 4560, 6735, 735), 12);
+    Command1 = place<QPushButton>(c, "Command1", twipsRect(600, 4560, 6735, 735), 12);
     Command1->setText(QStringLiteral("Salva Modifiche"));
-    Text1 = place<QLineEdit>(c, "Text1", twips(8160, 120, 975, 615), 18);
+    Text1 = place<QLineEdit>(c, "Text1", twipsRect(8160, 120, 975, 615), 18);
     setColour(Text1, QPalette::Base, Qt::white);
-    Text2 = place<QLineEdit>(c, "Text2", twips(600, 960, 6735, 495), 18);
-    Text3 = place<QLineEdit>(c, "Text3", twips(600, 1920, 6735, 495), 18);
-    Text4 = place<QLineEdit>(c, "Text4", twips(600, 2760, 6735, 495), 18);
+    Text2 = place<QLineEdit>(c, "Text2", twipsRect(600, 960, 6735, 495), 18);
+    Text3 = place<QLineEdit>(c, "Text3", twipsRect(600, 1920, 6735, 495), 18);
+    Text4 = place<QLineEdit>(c, "Text4", twipsRect(600, 2760, 6735, 495), 18);
     for (QLineEdit *field : {Text2, Text3, Text4}) {
         setColour(field, QPalette::Base, QColor(192, 192, 0));
         auto *validator = new ArchiveTextValidator(field);
@@ -105,21 +85,21 @@ void Form1::buildControls()
         connect(validator, &ArchiveTextValidator::refused, field,
                 [this, field](const QString &refused) { showRefusal(field, refused); });
     }
-    Label1 = place<QLabel>(c, "Label1", twips(600, 600, 1575, 255), 12);
+    Label1 = place<QLabel>(c, "Label1", twipsRect(600, 600, 1575, 255), 12);
     Label1->setText(QStringLiteral("Titolo"));
-    Label2 = place<QLabel>(c, "Label2", twips(600, 1560, 1215, 255), 12);
+    Label2 = place<QLabel>(c, "Label2", twipsRect(600, 1560, 1215, 255), 12);
     Label2->setText(QStringLiteral("Autore"));
     setColour(Label2, QPalette::WindowText, palette().color(QPalette::ButtonText));
-    Label3 = place<QLabel>(c, "Label3", twips(600, 2520, 6495, 375), 9.75);
+    Label3 = place<QLabel>(c, "Label3", twipsRect(600, 2520, 6495, 375), 9.75);
     Label3->setText(QStringLiteral("Tag Inserisci più parole separate da spazi non usare accenti o virgole"));
     setColour(Label3, QPalette::WindowText, palette().color(QPalette::ToolTipText));
-    Command3 = place<QPushButton>(c, "Command3", twips(600, 3960, 3375, 495), 13.5);
+    Command3 = place<QPushButton>(c, "Command3", twipsRect(600, 3960, 3375, 495), 13.5);
     Command3->setText(QStringLiteral("Score Left"));
     Command3->setToolTip(QStringLiteral("Inserisci il foglio di sinistra"));
-    Command4 = place<QPushButton>(c, "Command4", twips(3960, 3960, 3375, 495), 13.5);
+    Command4 = place<QPushButton>(c, "Command4", twipsRect(3960, 3960, 3375, 495), 13.5);
     Command4->setText(QStringLiteral("Score Right"));
     Command4->setToolTip(QStringLiteral("Inserisci il foglio di destra"));
-    VScroll1 = place<QScrollBar>(c, "VScroll1", twips(8520, 960, 375, 4335), 0);
+    VScroll1 = place<QScrollBar>(c, "VScroll1", twipsRect(8520, 960, 375, 4335), 0);
     VScroll1->setOrientation(Qt::Vertical);
     VScroll1->setMinimum(1);
     VScroll1->setMaximum(1);
@@ -131,23 +111,23 @@ void Form1::buildControls()
     VScroll1->installEventFilter(this);
     // Wider and taller than designed, into free space, so that the count after a save
     // ("nel file spartiti/archivio.js") and the note of a change on disk are read whole.
-    Label6 = place<QLabel>(c, "Label6", twips(600, 5280, 7880, 675), 13.5);
+    Label6 = place<QLabel>(c, "Label6", twipsRect(600, 5280, 7880, 675), 13.5);
     Label6->setText(QStringLiteral("Label6"));
     Label6->setWordWrap(true);
     setColour(Label6, QPalette::WindowText, QColor(64, 64, 64));
-    Command5 = place<QPushButton>(c, "Command5", twips(7560, 960, 855, 2055), 12);
+    Command5 = place<QPushButton>(c, "Command5", twipsRect(7560, 960, 855, 2055), 12);
     Command5->setText(QStringLiteral("+"));
     Command5->setToolTip(QStringLiteral("Aggiungi nuovo titolo"));
-    Label4 = place<QLabel>(c, "Label4", twips(600, 0, 7935, 615), 9.75);
+    Label4 = place<QLabel>(c, "Label4", twipsRect(600, 0, 7935, 615), 9.75);
     Label4->setText(QStringLiteral(
         "Per inserire spartiti con più di 2 pagine inserire le pagine in più facendo clic sul tasto + "
         "mettendo lo stesso titolo con una desineza es Titolo 1 titolo 2 Titolo 3 a seguire"));
     Label4->setWordWrap(true);
     Label4->setAutoFillBackground(true);
     setColour(Label4, QPalette::Window, palette().color(QPalette::Dark));
-    Command2 = place<QPushButton>(c, "Command2", twips(600, 3360, 6735, 495), 12);
+    Command2 = place<QPushButton>(c, "Command2", twipsRect(600, 3360, 6735, 495), 12);
     Command2->setText(QStringLiteral("Associa una base Mp3 a questo spartito"));
-    Picture1 = place<QLabel>(c, "Picture1", twips(7440, 3240, 975, 1095), 0);
+    Picture1 = place<QLabel>(c, "Picture1", twipsRect(7440, 3240, 975, 1095), 0);
     Picture1->setPixmap(QPixmap(QStringLiteral(":/icons/track.png")));
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setVisible(false);
@@ -160,12 +140,12 @@ void Form1::buildControls()
         QStringLiteral("Spazio o Invio ascolta la base, di nuovo la ferma (Ctrl+P)"));
     // Which category the score is filed under: set only through the track window, and
     // otherwise visible nowhere.
-    m_categoryLine = place<QLabel>(c, "categoria", twips(8520, 5430, 6855, 330), 8.25);
+    m_categoryLine = place<QLabel>(c, "categoria", twipsRect(8520, 5430, 6855, 330), 8.25);
     m_categoryLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_categoryLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setColour(m_categoryLine, QPalette::WindowText, Qt::white);
-    Image1 = place<QLabel>(c, "Image1", twips(9240, 120, 3015, 5295), 0);
-    Image2 = place<QLabel>(c, "Image2", twips(12360, 120, 3015, 5295), 0);
+    Image1 = place<QLabel>(c, "Image1", twipsRect(9240, 120, 3015, 5295), 0);
+    Image2 = place<QLabel>(c, "Image2", twipsRect(12360, 120, 3015, 5295), 0);
     for (QLabel *image : {Image1, Image2}) {
         image->setScaledContents(true);
         // What is wrong with a page that cannot be shown, in grey in the middle of its box.

@@ -12,6 +12,7 @@
 #include "trackplayer.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QCompleter>
 #include <QHBoxLayout>
 #include <QAbstractItemView>
@@ -30,7 +31,6 @@ namespace {
 
 constexpr int NumberRole = Qt::UserRole + 1;
 constexpr int QueryRole = Qt::UserRole + 2;
-constexpr int RecordsPerPage = 10;
 
 } // namespace
 
@@ -71,44 +71,13 @@ void Form1::buildNavigation()
             showRecord(number);
     });
 
-    QMenu *vai = menuBar()->addMenu(QStringLiteral("&Vai"));
-    vai->setObjectName(QStringLiteral("vai"));
-    vai->addAction(QStringLiteral("&Cerca..."), QKeySequence::Find, this, &Form1::focusSearch);
-    vai->addAction(QStringLiteral("Vai allo spartito &numero..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
-                   &Form1::goToNumber)
-        ->setObjectName(QStringLiteral("vaiAlNumero"));
-    QAction *list = vai->addAction(QStringLiteral("&Elenco degli spartiti"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                                   this, &Form1::showScoreList);
-    list->setObjectName(QStringLiteral("elencoSpartiti"));
-    vai->addSeparator();
-    vai->addAction(QStringLiteral("Dieci spartiti &indietro"), QKeySequence(Qt::Key_PageUp), this,
-                   [this] { moveBy(-RecordsPerPage); });
-    vai->addAction(QStringLiteral("Dieci spartiti &avanti"), QKeySequence(Qt::Key_PageDown), this,
-                   [this] { moveBy(RecordsPerPage); });
-    vai->addAction(QStringLiteral("&Primo spartito"), QKeySequence(Qt::CTRL | Qt::Key_Home), this, &Form1::goToFirst);
-    vai->addAction(QStringLiteral("&Ultimo spartito"), QKeySequence(Qt::CTRL | Qt::Key_End), this, &Form1::goToLast);
-    // The track icon's click, from the keyboard; the player's other controls join it
-    // once there is a player (setTrackPlayer).
-    m_listenMenu = menuBar()->addMenu(QStringLiteral("&Ascolta"));
-    m_listenMenu->setObjectName(QStringLiteral("ascoltaMenu"));
-    m_playAction = m_listenMenu->addAction(QStringLiteral("Ascolta la &base"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
-                                  &Form1::togglePlayback);
-    m_playAction->setObjectName(QStringLiteral("ascolta"));
+    // The track icon's click, from the keyboard as from menu Ascolta.
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return),
                                    QKeySequence(Qt::Key_Enter)})
         new QShortcut(key, Picture1, this, &Form1::togglePlayback, Qt::WidgetShortcut);
 
     // F10 opens the menu bar, as in the desktop's other programs.
     new QShortcut(QKeySequence(Qt::Key_F10), this, this, [this] { menuBar()->setActiveAction(edit->menuAction()); });
-
-    auto *saveAction = new QAction(QStringLiteral("&Salva Modifiche"), this);
-    saveAction->setObjectName(QStringLiteral("salva"));
-    saveAction->setShortcut(QKeySequence::Save);
-    connect(saveAction, &QAction::triggered, this, &Form1::Command1_Click);
-    if (QMenu *modifica = menuBar()->findChild<QMenu *>(QStringLiteral("modifica")))
-        modifica->insertAction(modifica->actions().value(0), saveAction);
-    else
-        addAction(saveAction);
 }
 
 void Form1::searchEdited(const QString &text)

@@ -7,26 +7,9 @@
 #include "module1.h"
 #include "notifier.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScrollBar>
 
 namespace spartiti {
-
-void Form1::buildReorganiseMenu()
-{
-    QMenu *modifica = menuBar()->findChild<QMenu *>(QStringLiteral("modifica"));
-    if (!modifica)
-        modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modifica->addSeparator();
-    modifica->addAction(QStringLiteral("&Elimina questo spartito"), this, &Form1::deleteScore)
-        ->setObjectName(QStringLiteral("eliminaSpartito"));
-    modifica->addAction(QStringLiteral("&Inserisci uno spartito vuoto prima di questo"), this, &Form1::insertScore)
-        ->setObjectName(QStringLiteral("inserisciSpartito"));
-    modifica->addAction(QStringLiteral("Spos&ta questo spartito..."), this, &Form1::moveScore)
-        ->setObjectName(QStringLiteral("spostaSpartito"));
-}
 
 // The score on show may be reorganised: no copy is running, it is a score of the
 // archive, and the archive holds every edit (saved now if the user agrees).

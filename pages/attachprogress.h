@@ -25,13 +25,13 @@ class Notifier;
 std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
                                        int number, const QString &chosenPath, int categoryCode, QObject *requester);
 
-// The progress of an attach a window asked for: a copy that takes longer than half a
-// second shows a progress dialog over that window, with "Annulla", which stops the copy
-// and leaves the score's files as they were. The copy itself belongs to the document.
 // How an attach a window asked for ended, told to the user: a failure is warned about, a
 // cancel is the user's own doing and needs no word. True when the attach was done.
 bool reportAttachOutcome(Notifier &notifier, const std::optional<Error> &error);
 
+// The progress of an attach a window asked for: a copy that takes longer than half a
+// second shows a progress dialog over that window, with "Annulla", which stops the copy
+// and leaves the score's files as they were. The copy itself belongs to the document.
 class AttachProgress : public QObject
 {
     Q_OBJECT

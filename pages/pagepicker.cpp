@@ -1,6 +1,5 @@
 #include "pagepicker.h"
 
-#include "attachprogress.h"
 #include "cataloguedocument.h"
 #include "folderbrowser.h"
 #include "module1.h"
@@ -8,9 +7,6 @@
 #include "previewpane.h"
 #include "twips.h"
 
-#include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -44,27 +40,15 @@ PickerLayout layoutFor(PagePicker::Side side)
             QColor(Qt::black)};
 }
 
-QFont sansSerif(qreal pointSize)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(pointSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
 } // namespace
 
 PagePicker::PagePicker(Side side, CatalogueDocument &document, Notifier &notifier, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : AttachmentWindow(document, notifier, parent)
     , m_side(side)
-    , m_document(document)
-    , m_state(document.state())
-    , m_notifier(notifier)
-    , m_browser(new FolderBrowser(document.folder().parentPath(), this))
     , m_heading(new QLabel(this))
     , m_chosenLabel(new QLabel(QStringLiteral("Label1"), this))
     , m_scoreLabel(nullptr)
-    , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
+    , m_closeButton(makeCloseButton(layoutFor(side).closeButton))
     , m_okButton(new QPushButton(QStringLiteral("Ok"), this))
     , m_preview(new PreviewPane(this))
 {
@@ -87,15 +71,13 @@ PagePicker::PagePicker(Side side, CatalogueDocument &document, Notifier &notifie
     m_browser->setListFonts(sansSerif(12), sansSerif(12));
     m_browser->setListColours(Qt::yellow, Qt::yellow, layout.listBackground);
 
-    m_closeButton->setObjectName(QStringLiteral("Command1"));
-    m_closeButton->setGeometry(layout.closeButton);
     m_okButton->setObjectName(QStringLiteral("Command2"));
     m_okButton->setGeometry(layout.okButton);
     m_chosenLabel->setObjectName(QStringLiteral("Label1"));
     m_chosenLabel->setGeometry(layout.chosenLabel);
     m_chosenLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_chosenLabel->setToolTip(QStringLiteral("Il file scelto compare qui"));
-    m_chosenLabel->setAccessibleName(QStringLiteral("Nessun file scelto"));
+    setChosenLabel(m_chosenLabel);
     m_browser->describeLists(QStringLiteral("la pagina"));
 
     // The preview lines up with the file list and runs down to the buttons' bottom edge.
@@ -117,55 +99,24 @@ PagePicker::PagePicker(Side side, CatalogueDocument &document, Notifier &notifie
     setTabOrder(m_closeButton, m_okButton);
     m_browser->fileList()->setFocus();
 
-    connect(m_browser, &FolderBrowser::fileChosen, this, &PagePicker::File1_Click);
-    connect(m_browser, &FolderBrowser::chosenFileGone, this, &PagePicker::showChosenFileGone);
-    connect(m_closeButton, &QPushButton::clicked, this, &PagePicker::Command1_Click);
     connect(m_okButton, &QPushButton::clicked, this, &PagePicker::Command2_Click);
-    connect(&m_state, &Module1::currentNumberChanged, this, &PagePicker::showScoreNumber);
-    connect(&document, &CatalogueDocument::attachFinished, this, &PagePicker::attachDone);
-    new AttachProgress(document, this);
-    showScoreNumber(m_state.currentNumber());
+    followScoreOnShow();
 }
 
-void PagePicker::closeEvent(QCloseEvent *event)
+// The page is previewed beside the lists; nothing when the file is gone.
+void PagePicker::showFileDetails(const QString &path)
 {
-    emit discarded();
-    QWidget::closeEvent(event);
-}
-
-void PagePicker::File1_Click(const QString &path)
-{
-    m_chosenPath = path;
-    m_chosenLabel->setText(QDir::toNativeSeparators(path));
-    m_chosenLabel->setAccessibleName(QStringLiteral("File scelto: %1").arg(m_chosenLabel->text()));
     m_preview->showFile(path);
 }
 
-// The choice stays: "Ok" then says that there is no file to attach.
-void PagePicker::showChosenFileGone(const QString &path)
-{
-    m_chosenLabel->setText(QStringLiteral("File non più presente: %1").arg(QFileInfo(path).fileName()));
-    m_preview->showFile(QString());
-}
-
-void PagePicker::Command1_Click()
-{
-    hide();
-}
-
-// The copy runs away from the window; the attach is told, confirmed and the window
-// hidden once it is over.
+// The attach is confirmed and the window hidden once the copy is over.
 void PagePicker::Command2_Click()
 {
-    const auto kind = m_side == Side::Left ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
-    if (const auto error = startAttachAsking(m_document, m_notifier, kind, m_state.currentNumber(), m_chosenPath, 0, this))
-        m_notifier.warn(error->message);
+    startAttach(m_side == Side::Left ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage, 0);
 }
 
-void PagePicker::attachDone(QObject *requester, int, const std::optional<Error> &error)
+void PagePicker::attachSucceeded()
 {
-    if (requester != this || !reportAttachOutcome(m_notifier, error))
-        return;
     m_notifier.inform(QStringLiteral("il file è stato spostato nella cartella spartiti con successo!"));
     hide();
 }

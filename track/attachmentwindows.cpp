@@ -1,5 +1,6 @@
 #include "attachmentwindows.h"
 
+#include "attachmentwindow.h"
 #include "cataloguedocument.h"
 #include "notifier.h"
 #include "pagepicker.h"
@@ -14,12 +15,12 @@ namespace {
 template<typename Window>
 void forgetOnDiscard(Window *window, QPointer<Window> &slot, QObject *context)
 {
-    QObject::connect(window, &Window::discarded, context, [&slot] { slot = nullptr; });
+    QObject::connect(window, &AttachmentWindow::discarded, context, [&slot] { slot = nullptr; });
 }
 
 // The windows have no parent so that they own no place in the editor; they do not keep
 // the program alive once the editor is gone.
-void makeSecondary(QWidget *window)
+void makeSecondary(AttachmentWindow *window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setAttribute(Qt::WA_QuitOnClose, false);
@@ -93,7 +94,7 @@ PagePicker *AttachmentWindows::createPicker(bool left)
     return picker;
 }
 
-void AttachmentWindows::bringToFront(QWidget *window)
+void AttachmentWindows::bringToFront(AttachmentWindow *window)
 {
     window->show();
     window->raise();

@@ -5,12 +5,14 @@
 
 namespace spartiti {
 
+class AttachmentWindow;
 class CatalogueDocument;
 class Notifier;
 class PagePicker;
 class TrackWindow;
 
-// The life of the three attachment windows. Each exists at most once: the first opening
+// The life of the three attachment windows (AttachmentWindow: the two page pickers and
+// the track window). Each exists at most once: the first opening
 // creates it (the track window reads the category list first), later openings bring the
 // hidden window back with its state. "Chiudi" and a completed attach only hide a window;
 // closing it through its title bar discards it, so that the next opening starts afresh.
@@ -40,7 +42,7 @@ public slots:
 
 private:
     PagePicker *createPicker(bool left);
-    static void bringToFront(QWidget *window);
+    static void bringToFront(AttachmentWindow *window);
 
     CatalogueDocument &m_document;
     Notifier &m_notifier;

@@ -1,7 +1,5 @@
 #include "trackwindow.h"
 
-#include "attachjob.h"
-#include "attachprogress.h"
 #include "cataloguedocument.h"
 #include "folderbrowser.h"
 #include "module1.h"
@@ -10,10 +8,8 @@
 #include "trackduration.h"
 #include "twips.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -26,14 +22,6 @@ namespace spartiti {
 namespace {
 
 constexpr int DurationLineHeight = 22;
-
-QFont sansSerif(qreal pointSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(pointSize);
-    font.setWeight(weight);
-    return font;
-}
 
 QLabel *makeLabel(QWidget *window, const QString &name, const QString &text, const QRect &geometry)
 {
@@ -59,21 +47,14 @@ void fitCaption(QPushButton *button)
 } // namespace
 
 TrackWindow::TrackWindow(CatalogueDocument &document, Notifier &notifier, QWidget *parent)
-    : QWidget(parent, Qt::Window)
-    , m_document(document)
-    , m_state(document.state())
-    , m_notifier(notifier)
-    , m_browser(new FolderBrowser(document.folder().parentPath(), this))
-    , m_closeButton(new QPushButton(QStringLiteral("Chiudi"), this))
+    : AttachmentWindow(document, notifier, parent)
+    , m_closeButton(makeCloseButton(twipsRect(9000, 0, 4575, 375)))
     , m_duration(new TrackDuration(this))
 {
     setObjectName(QStringLiteral("mp3"));
     setWindowTitle(QStringLiteral("mp3"));
     // The design's client area, one line taller for the playing time under Label1.
     resize(twipsToPixels(13980), twipsToPixels(6510) + DurationLineHeight);
-
-    m_closeButton->setObjectName(QStringLiteral("Command1"));
-    m_closeButton->setGeometry(twipsRect(9000, 0, 4575, 375));
 
     m_browser->folderList()->setGeometry(twipsRect(0, 600, 3615, 5700));
     m_browser->fileList()->setGeometry(twipsRect(3720, 600, 5055, 5790));
@@ -85,7 +66,7 @@ TrackWindow::TrackWindow(CatalogueDocument &document, Notifier &notifier, QWidge
               twipsRect(840, 0, 7935, 495))
         ->setFont(sansSerif(18));
     m_chosenLabel = makeLabel(this, QStringLiteral("Label1"), QString(), twipsRect(9000, 6000, 4215, 375));
-    m_chosenLabel->setAccessibleName(QStringLiteral("Nessun file scelto"));
+    setChosenLabel(m_chosenLabel);
     m_browser->describeLists(QStringLiteral("la base"));
     // Made before the buttons, which it overlaps a little, so that they stay on top.
     makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Seleziona la categoria"),
@@ -124,14 +105,8 @@ TrackWindow::TrackWindow(CatalogueDocument &document, Notifier &notifier, QWidge
     // The window opens ready for choosing a file.
     m_browser->fileList()->setFocus();
 
-    connect(m_browser, &FolderBrowser::fileChosen, this, &TrackWindow::File1_Click);
-    connect(m_browser, &FolderBrowser::chosenFileGone, this, &TrackWindow::showChosenFileGone);
-    connect(m_closeButton, &QPushButton::clicked, this, &TrackWindow::Command1_Click);
     connect(m_duration, &TrackDuration::durationRead, this, &TrackWindow::showDuration);
-    connect(&document, &CatalogueDocument::attachFinished, this, &TrackWindow::attachDone);
-    new AttachProgress(document, this);
-    connect(&m_state, &Module1::currentNumberChanged, this, &TrackWindow::showScoreNumber);
-    showScoreNumber(m_state.currentNumber());
+    followScoreOnShow();
 }
 
 bool TrackWindow::eventFilter(QObject *watched, QEvent *event)
@@ -170,42 +145,20 @@ QPushButton *TrackWindow::categoryButton(int k) const
     return m_categoryButtons[k - 1];
 }
 
-void TrackWindow::closeEvent(QCloseEvent *event)
-{
-    emit discarded();
-    QWidget::closeEvent(event);
-}
-
 void TrackWindow::chooseFile(const QString &path)
 {
     m_browser->openFolder(QFileInfo(path).absolutePath());
-    File1_Click(path);
+    chooseFromBrowser(path);
 }
 
-void TrackWindow::File1_Click(const QString &path)
+// The playing time of the chosen file, read anew; nothing when the file is gone.
+void TrackWindow::showFileDetails(const QString &path)
 {
-    m_chosenPath = path;
-    m_chosenLabel->setText(QDir::toNativeSeparators(path));
-    m_chosenLabel->setAccessibleName(QStringLiteral("File scelto: %1").arg(m_chosenLabel->text()));
     m_durationLabel->clear();
     m_duration->read(path);
 }
 
-// The choice stays: a category click then says that there is no file to attach.
-void TrackWindow::showChosenFileGone(const QString &path)
-{
-    m_chosenLabel->setText(QStringLiteral("File non più presente: %1").arg(QFileInfo(path).fileName()));
-    m_durationLabel->clear();
-    m_duration->read(QString());
-}
-
-void TrackWindow::Command1_Click()
-{
-    hide();
-}
-
-// The file shown in Label1 is the one attached, even after the user has browsed to
-// another folder since choosing it.
+// A click files the score under category `index` as it attaches the track.
 void TrackWindow::Command3_Click(int index)
 {
     if (m_document.attachRunning()) {
@@ -214,25 +167,22 @@ void TrackWindow::Command3_Click(int index)
     }
     // A file with no MPEG audio in it would play as nothing: attached only if the user
     // says so. A file gone since it was chosen is left to the attach to refuse.
-    if (QFileInfo(m_chosenPath).isFile() && !fileHasMpegAudio(m_chosenPath)
+    if (QFileInfo(chosenPath()).isFile() && !fileHasMpegAudio(chosenPath())
         && !m_notifier.askYesNo(
             QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?")))
         return;
-    if (const auto error = startAttachAsking(m_document, m_notifier, AttachJob::Kind::Track, m_state.currentNumber(), m_chosenPath,
-                                                  index, this))
-        m_notifier.warn(error->message);
+    startAttach(AttachJob::Kind::Track, index);
 }
 
-void TrackWindow::attachDone(QObject *requester, int, const std::optional<Error> &error)
+void TrackWindow::attachSucceeded()
 {
-    if (requester == this && reportAttachOutcome(m_notifier, error))
-        hide();
+    hide();
 }
 
 // Only the answer for the file still chosen is shown; TrackDuration drops earlier ones.
 void TrackWindow::showDuration(const QString &path, std::optional<qint64> milliseconds)
 {
-    if (path == m_chosenPath)
+    if (path == chosenPath())
         m_durationLabel->setText(TrackDuration::text(milliseconds));
 }
 
