@@ -18,6 +18,30 @@ namespace spartiti {
 
 SyncFunction syncFile = ::fsync;
 
+mode_t newFileMode()
+{
+    // umask() can only be read by setting it, which would race with other threads: the
+    // kernel reports it in /proc instead.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return mode_t(0666 & ~mask);
+        }
+    }
+    return 0644;
+}
+
+mode_t permissionsForReplacing(const QString &path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return st.st_mode & 07777;
+    return newFileMode();
+}
+
 namespace {
 
 QString shown(const QString &path)
@@ -161,8 +185,15 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
     }
     if (!out.flush() || syncFile(out.handle()) != 0)
         return ioError(what, destination, fileErrorCause(out, errno));
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                       | QFileDevice::ReadOther);
+    // The sync of a large file can take long: a cancel pressed meanwhile still counts.
+    if (progress && !progress(copied, total))
+        return Error{Error::Kind::Cancelled,
+                     QStringLiteral("La copia di \"%1\" è stata annullata.").arg(shown(source))};
+    // The temporary file is private (0600); the copy takes the permissions of the file it
+    // replaces, or those the user gives new files, so that whoever shares the folder (a
+    // group, a web server) reads it as the files beside it.
+    if (::fchmod(out.handle(), permissionsForReplacing(destination)) != 0)
+        return ioError(what, destination, fileErrorCause(errno));
 
     // rename() replaces the destination in one step, and replaces a symbolic link
     // itself instead of writing into the file it points to.

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include <sys/types.h>
+
 namespace spartiti {
 
 // The call that puts a written file's bytes on disk before it is renamed into place:
@@ -36,6 +38,12 @@ std::optional<Error> commitStaged(const QString &staged, const QString &path);
 using CopyProgress = std::function<bool(qint64 copied, qint64 total)>;
 std::optional<Error> copyFileAtomically(const QString &source, const QString &destination,
                                         const CopyProgress &progress = {});
+
+// The permissions a new file gets from the user's umask (0666 without its bits), and
+// those a file written to replace `path` takes: the replaced file's own when it is a
+// regular file, otherwise a new file's.
+mode_t newFileMode();
+mode_t permissionsForReplacing(const QString &path);
 
 // rename() that never replaces: fails with EEXIST when something stands at `to`.
 // RENAME_NOREPLACE where the file system has it, a test just before otherwise.
