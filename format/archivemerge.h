@@ -18,9 +18,10 @@ struct MergeConflict
 };
 
 // The edits made here since the archive was loaded (`base` to `mine`) applied to the
-// archive as it is on disk now (`theirs`), record by record and field by field. Records
-// added on disk keep their numbers; records added here, and records edited here that
-// are no longer on disk, come after them.
+// archive as it is on disk now (`theirs`), record by record and field by field. A record
+// is found on disk where it stands now, after the other side deleted, inserted or moved
+// scores (alignRecords). Records added on disk keep their numbers; records added here,
+// and records edited here that are no longer on disk, come after them.
 struct ArchiveMerge
 {
     QList<MergeConflict> conflicts;
@@ -30,6 +31,11 @@ struct ArchiveMerge
     ScoreCatalogue keepingMine;
     ScoreCatalogue keepingTheirs;
 };
+
+// For each record of `base` (index 1 to its count), its number in `theirs`, 0 when it is
+// no longer there. Unchanged records are matched by content; a record changed on the
+// other side is matched by its place between unchanged ones.
+QList<int> alignRecords(const ScoreCatalogue &base, const ScoreCatalogue &theirs);
 
 ArchiveMerge mergeEdits(const ScoreCatalogue &base, const ScoreCatalogue &mine, const ScoreCatalogue &theirs);
 

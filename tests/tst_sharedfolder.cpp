@@ -4,6 +4,7 @@
 // never deleted, and nothing outside the folder is linked in, moved or removed through a
 // link, not even by a journal someone left there.
 
+#include "archivemerge.h"
 #include "atomicfile.h"
 #include "attachprogress.h"
 #include "filesnapshot.h"
@@ -83,6 +84,8 @@ private slots:
     void conflictCopyNames();
     void conflictCopyMergedWithTheRightBase_data();
     void conflictCopyMergedWithTheRightBase();
+    void mergeFollowsTheirReorganisation_data();
+    void mergeFollowsTheirReorganisation();
     void attachAskBeforeReplacingAnothersPage();
     void newScoreStepsAsideForAnothersPage();
     void pagesAttachedAtOnceOnTwoComputers_data();
@@ -152,6 +155,67 @@ void TestSharedFolder::conflictCopyMergedWithTheRightBase()
     QCOMPARE(QFileInfo::exists(copy), !mergeTheCopy);
     if (mergeTheCopy)
         QVERIFY(mine.notifier.informed.last().contains(QStringLiteral("copie di sicurezza")));
+}
+
+void TestSharedFolder::mergeFollowsTheirReorganisation_data()
+{
+    // The other side's archive: the numbers of the five scores read here, in its order
+    // (0: an empty score it inserted), with "+" after one whose author it changed, "*"
+    // after one whose title it changed.
+    QTest::addColumn<QStringList>("theirs");
+    QTest::addColumn<int>("editedHere");        // score whose title this side changed
+    QTest::addColumn<QStringList>("expected");  // titles and authors after the merge
+    QTest::addColumn<int>("conflictAt");        // the number the conflict names, 0 for none
+    QTest::newRow("they deleted a score before it") << QStringList{"1", "3", "4", "5"} << 4
+                                                    << QStringList{"T1|A1", "T3|A3", "Mio|A4", "T5|A5"} << 0;
+    QTest::newRow("they inserted a score before it") << QStringList{"1", "0", "2", "3", "4", "5"} << 4
+                                                     << QStringList{"T1|A1", "|", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
+    QTest::newRow("they moved the first to the end") << QStringList{"2", "3", "4", "5", "1"} << 3
+                                                     << QStringList{"T2|A2", "Mio|A3", "T4|A4", "T5|A5", "T1|A1"} << 0;
+    QTest::newRow("they deleted one and changed the next") << QStringList{"1", "3+", "4", "5"} << 3
+                                                           << QStringList{"T1|A1", "Mio|loro", "T4|A4", "T5|A5"} << 0;
+    QTest::newRow("they deleted the one edited here") << QStringList{"1", "2", "3", "5"} << 4
+                                                      << QStringList{"T1|A1", "T2|A2", "T3|A3", "T5|A5", "Mio|A4"} << 0;
+    QTest::newRow("a conflict where the score stands now") << QStringList{"2", "3", "4*", "5"} << 4
+                                                           << QStringList{"T2|A2", "T3|A3", "Loro|A4", "T5|A5"} << 3;
+}
+
+// The other editor deleted, inserted or moved scores (each such step rewrites the
+// archive at once) while this one edited a title: the edit goes to the score it was made
+// on, wherever that score stands now, and never to the score that took its number.
+void TestSharedFolder::mergeFollowsTheirReorganisation()
+{
+    QFETCH(QStringList, theirs);
+    QFETCH(int, editedHere);
+    QFETCH(QStringList, expected);
+    QFETCH(int, conflictAt);
+    using Field = ScoreCatalogue::Field;
+    const auto make = [](const QStringList &records) {
+        ScoreCatalogue catalogue;
+        catalogue.setScoreCount(records.size());
+        for (int k = 1; k <= records.size(); ++k) {
+            const QString record = records[k - 1];
+            const QString old = record.chopped(record.endsWith(QLatin1Char('+')) || record.endsWith(QLatin1Char('*')));
+            catalogue.setValue(Field::Number, k, QString::number(k));
+            if (old != QLatin1String("0")) {
+                catalogue.setValue(Field::Title, k, record.endsWith(QLatin1Char('*')) ? QStringLiteral("Loro")
+                                                                                       : QLatin1Char('T') + old);
+                catalogue.setValue(Field::Author, k, records[k - 1].endsWith(QLatin1Char('+')) ? QStringLiteral("loro")
+                                                                                                : QLatin1Char('A') + old);
+                catalogue.setValue(Field::Category, k, QStringLiteral("3"));
+            }
+        }
+        return catalogue;
+    };
+    const ScoreCatalogue base = make({"1", "2", "3", "4", "5"});
+    ScoreCatalogue mine = base;
+    mine.setValue(Field::Title, editedHere, QStringLiteral("Mio"));
+    const ArchiveMerge merge = mergeEdits(base, mine, make(theirs));
+    QStringList result;
+    for (int k = 1; k <= merge.keepingTheirs.scoreCount(); ++k)
+        result.append(merge.keepingTheirs.title(k) + QLatin1Char('|') + merge.keepingTheirs.author(k));
+    QCOMPARE(result, expected);
+    QCOMPARE(merge.conflicts.isEmpty() ? 0 : merge.conflicts.first().number, conflictAt);
 }
 
 void TestSharedFolder::attachAskBeforeReplacingAnothersPage()
