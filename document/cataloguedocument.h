@@ -149,7 +149,7 @@ public:
     // A page or track that this editor neither wrote nor showed for that score (another
     // editor's, arrived through a shared folder) is not replaced unless `replaceOthers`:
     // the attach is refused with Error::Kind::NeedsConfirmation and the question to ask.
-    std::optional<Error> startAttach(AttachJob::Kind kind, int number, const QString &chosenPath,
+    std::optional<Error> startAttach(ScoreFile kind, int number, const QString &chosenPath,
                                      int categoryCode = 0, QObject *requester = nullptr,
                                      bool replaceOthers = false);
     // A view showed the files of this score: they are the ones the user knows.

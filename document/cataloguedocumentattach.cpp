@@ -50,7 +50,7 @@ QString CatalogueDocument::attachBusyMessage()
     return QStringLiteral("È in corso la copia di un file: attendi che finisca, poi riprova.");
 }
 
-std::optional<Error> CatalogueDocument::startAttach(AttachJob::Kind kind, int number, const QString &chosenPath,
+std::optional<Error> CatalogueDocument::startAttach(ScoreFile kind, int number, const QString &chosenPath,
                                                     int categoryCode, QObject *requester, bool replaceOthers)
 {
     if (attachRunning())
@@ -60,8 +60,8 @@ std::optional<Error> CatalogueDocument::startAttach(AttachJob::Kind kind, int nu
         return error;
     // A file that appeared under this number since the user last saw the score belongs to
     // someone else: another editor that gave its new score the same number.
-    const QString destination = kind == AttachJob::Kind::LeftPage ? m_folder.leftPage(number)
-        : kind == AttachJob::Kind::RightPage                      ? m_folder.rightPage(number)
+    const QString destination = kind == ScoreFile::LeftPage ? m_folder.leftPage(number)
+        : kind == ScoreFile::RightPage                      ? m_folder.rightPage(number)
                                                                   : m_folder.track(number);
     const QByteArray now = identity(destination);
     if (!replaceOthers && !now.isEmpty() && !m_attachedHere.contains(destination)
@@ -104,7 +104,7 @@ void CatalogueDocument::completeAttach()
     const AttachJob job = m_attachJob;
     const std::optional<Error> error = m_attachError;
     // The category changes with the track in place, so one click attaches both or nothing.
-    if (job.succeeded() && job.kind() == AttachJob::Kind::Track) {
+    if (job.succeeded() && job.kind() == ScoreFile::Track) {
         try {
             m_catalogue.setValue(ScoreCatalogue::Field::Category, job.scoreNumber(),
                                  QString::number(job.categoryCode()));

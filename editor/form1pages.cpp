@@ -2,7 +2,7 @@
 // dropped from a file manager on a page box or on the track icon's place (or elsewhere
 // on the window, to import them).
 
-#include "attachjob.h"
+#include "scorefile.h"
 #include "attachprogress.h"
 #include "cataloguedocument.h"
 #include "form1.h"
@@ -71,7 +71,7 @@ bool Form1::dropFiles(const QMimeData *data, DropTarget target)
     }
     // The same attach as the page pickers' "Ok", confirmed once the copy is over. True
     // when the copy started.
-    const auto kind = target == DropTarget::LeftPage ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage;
+    const auto kind = target == DropTarget::LeftPage ? ScoreFile::LeftPage : ScoreFile::RightPage;
     if (const auto error = startAttachAsking(m_document, m_notifier, kind, number, check.path, 0, this)) {
         m_notifier.warn(error->message);
         return false;

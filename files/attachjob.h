@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 #include "cataloguefolder.h"
 #include "error.h"
+#include "scorefile.h"
 
 #include <QString>
 
@@ -18,7 +19,7 @@ namespace spartiti {
 class AttachJob
 {
 public:
-    enum class Kind { LeftPage, RightPage, Track };
+    using Kind = ScoreFile;
 
     // Checks what the window asks for; on success `job` is ready to run. `categoryCode`
     // (1..33) is for a track only.

@@ -72,7 +72,7 @@ void AttachmentWindow::showChosenFileGone(const QString &path)
 
 // The file named in Label1 is the one attached, even after the user has browsed to
 // another folder since choosing it. The copy runs away from the window.
-void AttachmentWindow::startAttach(AttachJob::Kind kind, int categoryCode)
+void AttachmentWindow::startAttach(ScoreFile kind, int categoryCode)
 {
     if (const auto error = startAttachAsking(m_document, m_notifier, kind, m_state.currentNumber(), m_chosenPath,
                                              categoryCode, this))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "attachjob.h"
+#include "scorefile.h"
 #include "error.h"
 
 #include <QString>
@@ -52,7 +52,7 @@ protected:
     void chooseFromBrowser(const QString &path);
     // Copies the chosen file for the score on show; a refusal is warned about at once,
     // the outcome once the copy is over.
-    void startAttach(AttachJob::Kind kind, int categoryCode);
+    void startAttach(ScoreFile kind, int categoryCode);
 
     // What the window shows of the chosen file besides its name; `path` is empty when
     // the file is gone.

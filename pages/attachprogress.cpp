@@ -17,7 +17,7 @@ constexpr int Steps = 1000;   // the dialog counts in thousandths: files pass 2 
 
 } // namespace
 
-std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
+std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, ScoreFile kind,
                                        int number, const QString &chosenPath, int categoryCode, QObject *requester)
 {
     auto error = document.startAttach(kind, number, chosenPath, categoryCode, requester);

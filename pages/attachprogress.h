@@ -8,7 +8,7 @@
 class QProgressDialog;
 class QWidget;
 
-#include "attachjob.h"
+#include "scorefile.h"
 #include "error.h"
 
 #include <optional>
@@ -22,7 +22,7 @@ class Notifier;
 // first: replace it, cancel, or, for a score added here, save and merge so that the
 // score takes the next free number and the file goes there. The error to show, if any
 // (nothing when the user cancelled or a save already said why it did not happen).
-std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, AttachJob::Kind kind,
+std::optional<Error> startAttachAsking(CatalogueDocument &document, Notifier &notifier, ScoreFile kind,
                                        int number, const QString &chosenPath, int categoryCode, QObject *requester);
 
 // How an attach a window asked for ended, told to the user: a failure is warned about, a

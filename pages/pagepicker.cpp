@@ -112,7 +112,7 @@ void PagePicker::showFileDetails(const QString &path)
 // The attach is confirmed and the window hidden once the copy is over.
 void PagePicker::Command2_Click()
 {
-    startAttach(m_side == Side::Left ? AttachJob::Kind::LeftPage : AttachJob::Kind::RightPage, 0);
+    startAttach(m_side == Side::Left ? ScoreFile::LeftPage : ScoreFile::RightPage, 0);
 }
 
 void PagePicker::attachSucceeded()

@@ -50,9 +50,9 @@ struct Outcome
 void attachAs(CatalogueDocument &document, const QString &kind, int score, const QString &path, int code,
               Outcome &outcome)
 {
-    const AttachJob::Kind jobKind = kind == QLatin1String("left") ? AttachJob::Kind::LeftPage
-        : kind == QLatin1String("right")                         ? AttachJob::Kind::RightPage
-                                                                  : AttachJob::Kind::Track;
+    const ScoreFile jobKind = kind == QLatin1String("left") ? ScoreFile::LeftPage
+        : kind == QLatin1String("right")                         ? ScoreFile::RightPage
+                                                                  : ScoreFile::Track;
     QObject requester;
     QObject::connect(&document, &CatalogueDocument::attachFinished, &requester,
                      [&](QObject *who, int number, const std::optional<Error> &error) {

@@ -309,7 +309,7 @@ void TestDocument::addedScoresTakeTheirFiles()
     // B attaches a right page to its score 4, as its right picker does.
     writeFile(folder->file(QStringLiteral("pagina.jpg")), "pagina di B");
     QSignalSpy finished(&b.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!b.document.startAttach(AttachJob::Kind::RightPage, 4, folder->file(QStringLiteral("pagina.jpg"))));
+    QVERIFY(!b.document.startAttach(ScoreFile::RightPage, 4, folder->file(QStringLiteral("pagina.jpg"))));
     QVERIFY(finished.wait(30000));
     if (occupied)
         writeFile(catalogue().rightPage(5), "già qui");

@@ -21,7 +21,7 @@ using Editor = testsupport::EditorFixture;
 namespace {
 
 // Attaches `chosen` to score `number` as the windows do, and waits for the outcome.
-void attachAndWait(Editor &e, AttachJob::Kind kind, int number, const QString &chosen, int category = 0)
+void attachAndWait(Editor &e, ScoreFile kind, int number, const QString &chosen, int category = 0)
 {
     QSignalSpy finished(&e.document, &CatalogueDocument::attachFinished);
     const auto refused = e.document.startAttach(kind, number, chosen, category);
@@ -103,8 +103,8 @@ void TestHistory::attachUndoRestoresFilesAndCategory()
 
     // What the left picker and then the track window do: each file is replaced by a new
     // one, never written in place, and the track files score 3 under category 7.
-    attachAndWait(e, AttachJob::Kind::LeftPage, 3, e.file(QStringLiteral("nuovo")));
-    attachAndWait(e, AttachJob::Kind::Track, 3, e.file(QStringLiteral("nuovo")), 7);
+    attachAndWait(e, ScoreFile::LeftPage, 3, e.file(QStringLiteral("nuovo")));
+    attachAndWait(e, ScoreFile::Track, 3, e.file(QStringLiteral("nuovo")), 7);
     QCOMPARE(e.history()->count(), 2);
     QVERIFY(e.document.isModified());
 
@@ -183,7 +183,7 @@ void TestHistory::deleteFromMenuUndoAndRedo()
             syncFile = ::fsync;
             copyMayEnd.acquire(copyMayEnd.available());
         });
-        QVERIFY(!e.document.startAttach(AttachJob::Kind::RightPage, 1, e.file(QStringLiteral("destra.jpg"))));
+        QVERIFY(!e.document.startAttach(ScoreFile::RightPage, 1, e.file(QStringLiteral("destra.jpg"))));
         remove->trigger();
         QCOMPARE(e.document.catalogue().scoreCount(), 4);
         copyMayEnd.release();

@@ -78,7 +78,7 @@ void TestOutcomes::cancelInTheProgressDialog()
         syncFile = ::fsync;
         syncMayEnd.acquire(syncMayEnd.available());
     });
-    QVERIFY(!e.document.startAttach(AttachJob::Kind::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
+    QVERIFY(!e.document.startAttach(ScoreFile::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
                                     e.form.get()));
     QProgressDialog *dialog = nullptr;
     QTRY_VERIFY((dialog = e.form->findChild<QProgressDialog *>(QStringLiteral("copyProgress"))) && dialog->isVisible());
@@ -134,7 +134,7 @@ void TestOutcomes::undoFolderGoesAtTheEnd()
         QVERIFY(document.acquireLock());
         document.noteFilesSeen(1);
         QSignalSpy finished(&document, &CatalogueDocument::attachFinished);
-        QVERIFY(!document.startAttach(AttachJob::Kind::LeftPage, 1, folder.file(QStringLiteral("nuova.jpg"))));
+        QVERIFY(!document.startAttach(ScoreFile::LeftPage, 1, folder.file(QStringLiteral("nuova.jpg"))));
         QVERIFY(finished.wait());
         QCOMPARE(readFile(catalogue.leftPage(1)), QByteArray("nuova"));
         QVERIFY(!named(catalogue.file(QStringLiteral(".annulla")), QString()).isEmpty());
@@ -176,7 +176,7 @@ void TestOutcomes::copiedPagePermissions()
     CatalogueDocument document(catalogue, state, notifier);
     QVERIFY(!document.load());
     QSignalSpy finished(&document, &CatalogueDocument::attachFinished);
-    QVERIFY(!document.startAttach(AttachJob::Kind::RightPage, 1, folder.file(QStringLiteral("scelta.jpg")), 0,
+    QVERIFY(!document.startAttach(ScoreFile::RightPage, 1, folder.file(QStringLiteral("scelta.jpg")), 0,
                                   nullptr, true));
     QVERIFY(finished.wait());
     QCOMPARE(readFile(catalogue.rightPage(1)), QByteArray("scelta"));

@@ -161,7 +161,7 @@ void TestScoreList::followsTheDocument()
     // Score 3's right page attached, as the right picker does.
     writeFile(c.folder.file(QStringLiteral("destra.jpg")), "x");
     QSignalSpy finished(&c.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!c.document.startAttach(AttachJob::Kind::RightPage, 3, c.folder.file(QStringLiteral("destra.jpg"))));
+    QVERIFY(!c.document.startAttach(ScoreFile::RightPage, 3, c.folder.file(QStringLiteral("destra.jpg"))));
     QVERIFY(finished.wait(30000));
     QCOMPARE(numbers(filter), (QList<int>{6, 4, 5, 2}));
     c.document.history()->undo();

@@ -228,13 +228,13 @@ void TestSharedFolder::attachAskBeforeReplacingAnothersPage()
     mine.document.noteFilesSeen(3);
     // Another editor's page for its own score 3 arrives after this editor showed score 3.
     writeFile(c.folder.leftPage(3), "pagina dell'altro");
-    const auto refused = mine.document.startAttach(AttachJob::Kind::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg")));
+    const auto refused = mine.document.startAttach(ScoreFile::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg")));
     QVERIFY(refused && refused->kind == Error::Kind::NeedsConfirmation);
     QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("pagina dell'altro"));
     // Once seen, or with the user's agreement, the page is replaced as usual.
     mine.document.noteFilesSeen(3);
     QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg"))));
+    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg"))));
     QVERIFY(finished.wait());
     QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("mia pagina"));
 }
@@ -259,7 +259,7 @@ void TestSharedFolder::newScoreStepsAsideForAnothersPage()
 
     mine.notifier.choices = {1, 0};   // "Numero nuovo", then "Unisci" on saving
     QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!startAttachAsking(mine.document, mine.notifier, AttachJob::Kind::LeftPage, 4, chosen, 0, nullptr));
+    QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::LeftPage, 4, chosen, 0, nullptr));
     QVERIFY(finished.wait());
     QCOMPARE(finished.first().at(1).toInt(), 5);
     QCOMPARE(mine.state.currentNumber(), 5);
@@ -271,7 +271,7 @@ void TestSharedFolder::newScoreStepsAsideForAnothersPage()
     // A score that was already on disk cannot step aside: only replace or cancel.
     writeFile(c.folder.rightPage(2), "pagina destra dell'altro");
     mine.notifier.choices = {};
-    QVERIFY(!startAttachAsking(mine.document, mine.notifier, AttachJob::Kind::RightPage, 2, chosen, 0, nullptr));
+    QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::RightPage, 2, chosen, 0, nullptr));
     QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
     QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));
 }
@@ -296,7 +296,7 @@ void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers()
     writeFile(c.dir.filePath(QStringLiteral("scelta.jpg")), "mia pagina");
     QVERIFY(!mine.document.addRecord(3, 3));
     QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 4, c.dir.filePath(QStringLiteral("scelta.jpg"))));
+    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 4, c.dir.filePath(QStringLiteral("scelta.jpg"))));
     QVERIFY(finished.wait());
 
     const QString copy = c.data + QStringLiteral("/4L.sync-conflict-20261207-101500-ABCDEFG.jpg");
@@ -397,7 +397,7 @@ void TestSharedFolder::undoKeepsTheLinkNotItsTarget()
     QVERIFY(!mine.document.load());
     mine.document.noteFilesSeen(2);
     QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(AttachJob::Kind::LeftPage, 2, c.dir.filePath(QStringLiteral("nuova.jpg"))));
+    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 2, c.dir.filePath(QStringLiteral("nuova.jpg"))));
     QVERIFY(finished.wait());
     struct stat st;
     QCOMPARE(::stat(QFile::encodeName(secret).constData(), &st), 0);

@@ -171,7 +171,7 @@ void TrackWindow::Command3_Click(int index)
         && !m_notifier.askYesNo(
             QStringLiteral("Il file scelto non sembra un file MP3. Allegarlo comunque?")))
         return;
-    startAttach(AttachJob::Kind::Track, index);
+    startAttach(ScoreFile::Track, index);
 }
 
 void TrackWindow::attachSucceeded()
