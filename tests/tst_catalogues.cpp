@@ -1,7 +1,5 @@
-// Opening any catalogue: a new, empty one made from nothing; the catalogue the program
-// opens at start (the one named, the working folder's, the one used last, or none and
-// the welcome window); switching catalogues from the editor; an empty catalogue in the
-// editor until "+" adds its first score.
+// Opening a catalogue: a new one made from nothing, the one opened at start (named, the working
+// folder's, the last used, or the welcome window), switching, and an empty one until "+".
 
 #include "archive.h"
 #include "catalogueapp.h"
