@@ -1,7 +1,5 @@
-// Opening any catalogue: a new, empty one made from nothing; the catalogue the program
-// opens at start (the one named, the working folder's, the one used last, or none and
-// the welcome window); switching catalogues from the editor; an empty catalogue in the
-// editor until "+" adds its first score.
+// Opening a catalogue: a new one made from nothing, the one opened at start (named, the working
+// folder's, the last used, or the welcome window), switching, and an empty one until "+".
 
 #include "archive.h"
 #include "catalogueapp.h"
@@ -85,7 +83,6 @@ class TestCatalogues : public QObject
 private slots:
     void init() { QSettings().clear(); }
     void cleanup();
-    void newCatalogueIsEmptyAndReadable();
     void newCatalogueRefusesAFolderWithOne();
     void folderNamesItsCatalogue_data();
     void folderNamesItsCatalogue();
@@ -94,35 +91,13 @@ private slots:
     void recentKeepsTheNewestEight();
     void switchingAsksAboutUnsavedEdits();
     void goneRecentIsReportedAndDropped();
-    void emptyCatalogueWaitsForPlus();
+    void newCatalogueWaitsForPlus();
 };
 
 void TestCatalogues::cleanup()
 {
     for (QWidget *widget : QApplication::topLevelWidgets())
         widget->close();
-}
-
-void TestCatalogues::newCatalogueIsEmptyAndReadable()
-{
-    QTemporaryDir dir;
-    CatalogueFolder made;
-    QVERIFY(!createCatalogue(dir.path(), made));
-    QCOMPARE(made.path(), dir.path() + QStringLiteral("/spartiti"));
-    const QByteArray archive = testsupport::readFile(made.archive());
-    QStringList values;
-    testsupport::pageReads(archive, QStringLiteral("archivio"), values);
-    QVERIFY(values.isEmpty());
-    ScoreCatalogue loaded;
-    QVERIFY(!loadArchiveBytes(loaded, archive, made.archive()));
-    QCOMPARE(loaded.scoreCount(), 0);
-    CategoryNames names;
-    QVERIFY(!readCategoryList(made.categoryList(), names));
-    QCOMPARE(names[0], QStringLiteral("Musica classica"));
-    QVERIFY(!names[ScoreCatalogue::CategoryCount - 1].isEmpty());
-    QCOMPARE(testsupport::readFile(made.placeholderPage()),
-             testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/m.jpg")));
-    QVERIFY(QFileInfo(made.audioFolder()).isDir());
 }
 
 void TestCatalogues::newCatalogueRefusesAFolderWithOne()
@@ -273,11 +248,24 @@ void TestCatalogues::goneRecentIsReportedAndDropped()
     QVERIFY(!app.editor());
 }
 
-void TestCatalogues::emptyCatalogueWaitsForPlus()
+// A new catalogue is empty, as the web page reads it too, with the default category list,
+// the placeholder page and the audio folder; the editor waits for "+".
+void TestCatalogues::newCatalogueWaitsForPlus()
 {
     QTemporaryDir dir;
     CatalogueFolder made;
     QVERIFY(!createCatalogue(dir.path(), made));
+    QCOMPARE(made.path(), dir.path() + QStringLiteral("/spartiti"));
+    QStringList values;
+    testsupport::pageReads(testsupport::readFile(made.archive()), QStringLiteral("archivio"), values);
+    QVERIFY(values.isEmpty());
+    CategoryNames names;
+    QVERIFY(!readCategoryList(made.categoryList(), names));
+    QCOMPARE(names[0], QStringLiteral("Musica classica"));
+    QVERIFY(!names[ScoreCatalogue::CategoryCount - 1].isEmpty());
+    QCOMPARE(testsupport::readFile(made.placeholderPage()),
+             testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/m.jpg")));
+    QVERIFY(QFileInfo(made.audioFolder()).isDir());
     CatalogueApp app(nullptr);
     QVERIFY(app.openFolder(dir.path()));
     Form1 *form = app.editor();
@@ -292,7 +280,6 @@ void TestCatalogues::emptyCatalogueWaitsForPlus()
     BoxAnswer saved(QStringLiteral("OK"));
     form->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     QVERIFY(saved.text.startsWith(QStringLiteral("OK!  Primo")));
-    QStringList values;
     testsupport::pageReads(testsupport::readFile(made.archive()), QStringLiteral("archivio"), values);
     QCOMPARE(values, (QStringList{"1", "Primo", "", "", "0"}));
 }

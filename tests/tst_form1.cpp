@@ -147,9 +147,8 @@ void TestForm1::newTitle_data()
     QTest::newRow("full archive") << 3276 << 3276 << "Ultimo" << 3276 << 3276 << "3276|Ultimo|Autore 3276";
 }
 
-// "+" counts the record past the last once the last has a title, wherever the selector
-// is, and shows it; undo gives back the count, the place and the range. A record typed
-// past the last is not part of the archive until then.
+// "+" counts and shows the record past the last once the last has a title, wherever the selector
+// is; undo gives back count, place and range. A record typed past the last waits for "+".
 void TestForm1::newTitle()
 {
     QFETCH(int, records);

@@ -1,9 +1,10 @@
 #include "mp3duration.h"
+#include "testsupport.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace spartiti;
+using testsupport::readFile;
 
 namespace {
 
@@ -85,12 +86,6 @@ QByteArray apeTag(int items)
            + QByteArray(8, '\0');
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestMp3Duration : public QObject
@@ -134,11 +129,11 @@ void TestMp3Duration::duration_data()
         infoFrame(100, 417 + frames(100).size(), "Lavc60.31", 576, 1000) + frames(100), 2576);
     row("data ending sooner than its size", frames(100), 1306, frames(50).size());
     // 4919 ms is also what the file's ID3 length frame and GStreamer say.
-    row("demo track, MPEG-2 with a LAME header", fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3")), 4919);
+    row("demo track, MPEG-2 with a LAME header", readFile(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3")), 4919);
     row("empty", QByteArray(), -1);
     row("text", QByteArray("not a track\r\n").repeated(50), -1);
     row("a lone sync pattern in text", QByteArray("text ") + frame() + QByteArray("more text").repeated(50), -1);
-    row("JPEG page", fileBytes(QStringLiteral(SPARTITI_DEMO_DIR "/1L.jpg")), -1);
+    row("JPEG page", readFile(QStringLiteral(SPARTITI_DEMO_DIR "/1L.jpg")), -1);
 }
 
 void TestMp3Duration::duration()

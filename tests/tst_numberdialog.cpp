@@ -108,7 +108,6 @@ void TestNumberDialog::typedNumbers_data()
     const QString unchanged = QStringLiteral("Titolo 10");
     // A spin box drops the digit that makes the number too large: 41 became 4, 100 10.
     QTest::newRow("move to 41") << move << "41" << scores << 6 << unchanged;
-    QTest::newRow("move to 45") << move << "45" << scores << 6 << unchanged;
     QTest::newRow("move to 100") << move << "100" << scores << 6 << unchanged;
     QTest::newRow("move to 0") << move << "0" << scores << 6 << unchanged;
     QTest::newRow("move to past any int") << move << "99999999999" << scores << 6 << unchanged;

@@ -92,7 +92,7 @@ void waitUntilIdle(PageCache *cache)
 // One editor on a temporary data folder of 12 records.
 struct Editor : testsupport::EditorFixture
 {
-    Editor() : EditorFixture(testsupport::archiveBytes(testsupport::numberedRecords(12))) {}
+    Editor() : EditorFixture(12) {}
     PageCache *cache() { return form->findChild<PageCache *>(); }
     QString shown() { return QString(boxColour(get<QLabel>("Image1"))) + boxColour(get<QLabel>("Image2")); }
 };
@@ -199,10 +199,9 @@ void TestPageCache::staysWithinBudget()
     QCOMPARE(std::count_if(keys.cbegin(), keys.cend(), [&](const PageKey &key) { return cache.find(key).has_value(); }), 3);
 }
 
-// A page arriving for a record already left is never shown; one decoded ahead shows at
-// once. A page that cannot be decoded shows what is wrong in its box, without a message;
-// the verdict is kept in memory and as a failure in the thumbnail folder, the good page
-// beside it as a thumbnail.
+// A page arriving for a record already left is never shown; one decoded ahead shows at once.
+// An undecodable page shows its problem in its box, without a message, and is kept as a
+// failure in memory and in the thumbnail folder; the good page beside it as a thumbnail.
 void TestPageCache::editorShowsPages()
 {
     Editor e;
@@ -217,8 +216,7 @@ void TestPageCache::editorShowsPages()
     QVERIFY(e.load());
     waitUntilIdle(e.cache());
 
-    // Record 2 is far from the last record, where the editor opens: nothing of it is
-    // decoded yet, and its pages can only arrive after the selector has moved on.
+    // Record 2 is far from where the editor opens: its pages arrive after the selector moved on.
     e.moveTo(2);
     QCOMPARE(e.shown(), QStringLiteral("--"));
     e.moveTo(3);

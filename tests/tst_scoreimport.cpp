@@ -4,6 +4,7 @@
 
 #include "archive.h"
 #include "cataloguedocument.h"
+#include "filesnapshot.h"
 #include "importstager.h"
 #include "module1.h"
 #include "newcatalogue.h"
@@ -45,18 +46,11 @@ int greyAtCentre(const QString &path)
     return image.isNull() ? -1 : qGray(image.pixel(image.width() / 2, image.height() / 2));
 }
 
-// Everything under `root` but the archive's dated copies: names with their bytes.
-QMap<QString, QByteArray> snapshot(const QString &root)
+// Everything under `root` but the archive's dated copies.
+filesnapshot::FileMap snapshot(const QString &root)
 {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QDir(root).relativeFilePath(path);
-        if (name.startsWith(QLatin1String("backup")))
-            continue;
-        files.insert(name, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(path));
-    }
+    filesnapshot::FileMap files = filesnapshot::snapshot(root);
+    files.removeIf([](const auto &entry) { return entry.key().startsWith(QLatin1String("backup")); });
     return files;
 }
 
@@ -110,30 +104,13 @@ class TestScoreImport : public QObject
     Q_OBJECT
 
 private slots:
-    void pairing_data()
-    {
-        QTest::addColumn<int>("pages");
-        QTest::addColumn<QStringList>("records");   // "title:left,right"
-        QTest::newRow("1") << 1 << QStringList{"Aria:0,-1"};
-        QTest::newRow("2") << 2 << QStringList{"Aria:0,1"};
-        QTest::newRow("3") << 3 << QStringList{"Aria 1:0,1", "Aria 2:2,-1"};
-        QTest::newRow("5") << 5 << QStringList{"Aria 1:0,1", "Aria 2:2,3", "Aria 3:4,-1"};
-    }
-    void pairing()
-    {
-        QFETCH(int, pages);
-        QStringList made;
-        for (const ImportedRecord &r : scoreimport::pairPages(pages, QStringLiteral("Aria")))
-            made.append(QStringLiteral("%1:%2,%3").arg(r.title).arg(r.left).arg(r.right));
-        QTEST(made, "records");
-    }
-
     void importPdf_data()
     {
         QTest::addColumn<int>("pages");
         QTest::addColumn<int>("position");
         QTest::addColumn<QStringList>("titles");   // of the whole catalogue afterwards
         QTest::newRow("1 page appended") << 1 << 3 << QStringList{"Titolo 1", "Titolo 2", "Notturno"};
+        QTest::newRow("2 pages appended") << 2 << 3 << QStringList{"Titolo 1", "Titolo 2", "Notturno"};
         QTest::newRow("3 pages appended") << 3 << 3 << QStringList{"Titolo 1", "Titolo 2", "Notturno 1", "Notturno 2"};
         QTest::newRow("5 pages inserted") << 5 << 2
                                           << QStringList{"Titolo 1", "Notturno 1", "Notturno 2", "Notturno 3", "Titolo 2"};
