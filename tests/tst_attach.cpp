@@ -1,6 +1,5 @@
-// The attaches of the page pickers and the track window, run by the document without
-// any window: each copies the chosen file into the data folder under the name of the
-// score asked for, on a thread of its own, and says once how it ended.
+// The attaches of the pickers and the track window, run by the document without a window:
+// each copies the chosen file under the score's name on a thread and says once how it ended.
 
 #include "attachjob.h"
 #include "cataloguedocument.h"
@@ -21,19 +20,6 @@ namespace {
 const QByteArray placeholderBytes("placeholder page\0\xff", 19);
 const QByteArray chosenBytes("chosen file \0\x01\x80 bytes", 22);
 
-// A data folder with a placeholder, one existing page pair and track for score 12, and
-// a chosen file outside the data folder.
-void makeData(const testsupport::WorkingFolder &folder)
-{
-    QDir().mkpath(folder.file(QStringLiteral("pick")));
-    writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
-    writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
-    writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
-    writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
-    writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
-    writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
-}
-
 // How one attach ended, as the document told it.
 struct Outcome
 {
@@ -44,9 +30,8 @@ struct Outcome
     QList<bool> running;       // attachRunningChanged signals
 };
 
-// Asks the document for one attach of `kind` ("cancelled": a track whose copy is stopped,
-// as "Annulla" in the progress dialog does) and waits until it has ended. A refusal comes
-// back at once with nothing started; otherwise attachFinished says how it ended.
+// Asks for one attach of `kind` ("cancelled": a track copy stopped as "Annulla" does) and waits
+// for its end. A refusal comes back at once with nothing started.
 void attachAs(CatalogueDocument &document, const QString &kind, int score, const QString &path, int code,
               Outcome &outcome)
 {
@@ -121,7 +106,6 @@ void TestAttach::attach_data()
     QTest::newRow("track, nothing chosen") << "track" << 12 << "" << 3 << "" << FileMap{} << track;
     QTest::newRow("left, chosen file deleted") << "left" << 12 << "pick/gone.jpg" << 0 << "" << FileMap{} << pages;
     QTest::newRow("right, a folder") << "right" << 12 << "pick" << 0 << "" << FileMap{} << pages;
-    QTest::newRow("track, chosen file deleted") << "track" << 12 << "pick/gone.mp3" << 3 << "" << FileMap{} << track;
     QTest::newRow("track, category 0") << "track" << 12 << "*" << 0 << "" << FileMap{} << QStringList{"categoria 0"};
     QTest::newRow("track, category 34") << "track" << 12 << "*" << 34 << "" << FileMap{} << QStringList{"categoria 34"};
     QTest::newRow("left: placeholder missing keeps the new left page")
@@ -138,10 +122,8 @@ void TestAttach::attach_data()
         << "cancelled" << 12 << "pick/big.mp3" << 7 << "" << FileMap{} << QStringList{"annullata", "big.mp3"};
 }
 
-// Each attach writes byte-equal copies of the files of the score asked for, keeps the
-// source and touches nothing else; a track sets the category too. A refusal copies nothing; a
-// failed copy stops where it failed and says what was done. Either way the category
-// stays as it was.
+// An attach writes byte-equal copies for the score asked for and touches nothing else; a track
+// sets the category too. A refusal or a failure says what was done and leaves the category.
 void TestAttach::attach()
 {
     QFETCH(QString, kind);
@@ -151,8 +133,15 @@ void TestAttach::attach()
     QFETCH(QString, removed);
     QFETCH(FileMap, written);
     QFETCH(QStringList, mentions);
+    // A placeholder, score 12's pages and track, score 1's left page; the chosen file outside.
     testsupport::WorkingFolder folder;
-    makeData(folder);
+    QDir().mkpath(folder.file(QStringLiteral("pick")));
+    writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
+    writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
+    writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
+    writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
+    writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
+    writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
     if (!removed.isEmpty()) {
         const QString gone = folder.file(removed);
         QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));

@@ -30,9 +30,7 @@ void attachAndWait(Editor &e, ScoreFile kind, int number, const QString &chosen,
     QCOMPARE(finished.size(), 1);
 }
 
-// Stands in for the sync of every file written while it is installed: it waits for a
-// release of `copyMayEnd`, so that an attach's copy is still running while the test
-// does something else.
+// Installed as the sync, holds every write until `copyMayEnd` is released: a copy keeps running.
 QSemaphore copyMayEnd;
 int heldSync(int fd)
 {

@@ -70,10 +70,8 @@ void TestPickers::previewThenOk_data()
     QTest::newRow("sinistra, chosen file replaced by a FIFO") << true << "altro.txt" << notPicture << "fifo" << gone;
 }
 
-// The preview says what the file is; "Ok" copies it whatever it is (the attach tests
-// prove the copies byte for byte), shows the outcome, tells the editor and hides only
-// on success. When the chosen file goes, the list moves its selection to a neighbour but
-// the choice stays, Label1 says it is gone and "Ok" attaches nothing.
+// The preview says what the file is; "Ok" copies it whatever it is, tells the editor and
+// hides on success only. A chosen file that goes stays chosen, Label1 says so, "Ok" does nothing.
 void TestPickers::previewThenOk()
 {
     QFETCH(bool, left);
@@ -128,8 +126,8 @@ void TestPickers::previewThenOk()
     QVERIFY2(warning.isEmpty() || f.notifier.warned.value(0).startsWith(warning), qPrintable(f.notifier.warned.value(0)));
 }
 
-// A picker names the score "Ok" writes (the right one in its heading, the left one in
-// a corner) and follows the editor; hidden it keeps its choice, closed it is discarded.
+// A picker names the score "Ok" writes and follows the editor; hidden it keeps its choice,
+// closed it is discarded.
 void TestPickers::followsTheScoreKeepsItsChoiceUntilClosed()
 {
     Pickers f(5);

@@ -1,8 +1,6 @@
-// Faults injected into writing files, the archive's save and the copy of a page or a
-// track: a write that fails partway, a saving process killed at every sync to disk, files and
-// folders changed behind the program's back, and the sync that must reach the disk before
-// the rename. Whatever happens, the file on disk is the old one or the new one and memory
-// is unchanged by a failure; a symbolic link at a copy's destination is replaced itself.
+// Faults injected into saving the archive and copying a page or a track: a write that fails
+// partway, a kill at every sync, files changed behind the program's back, the sync before the
+// rename. The file on disk is always the old one or the new one; memory survives a failure.
 
 #include "archive.h"
 #include "atomicfile.h"
@@ -34,19 +32,7 @@ QStringList memory(const ScoreCatalogue &catalogue, int upTo)
     return values;
 }
 
-// A catalogue loaded from an archive of three scores, then edited to `records` scores as
-// a user would before saving.
-void loadAndEdit(const CatalogueFolder &folder, ScoreCatalogue &catalogue, int records)
-{
-    writeFile(folder.archive(), archiveBytes(testsupport::numberedRecords(3)));
-    QVERIFY(!readArchive(catalogue, folder.archive()));
-    catalogue.setScoreCount(records);
-    for (int slot = 1; slot <= records; ++slot)
-        catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
-}
-
-// What the replaceable sync saw: how often it ran, the bytes of the file it synced and
-// the destination as it was at that moment.
+// What the replaceable sync saw: its calls, the bytes it synced, the destination's bytes then.
 struct SyncSeen
 {
     int calls = 0;
@@ -84,8 +70,7 @@ void TestSaveFaults::writeFaults_data()
     QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
     const QString archive = QStringLiteral("spartiti/archivio.js"), track = QStringLiteral("spartiti/audio/7.mp3"),
                   source = QStringLiteral("scelta.mp3");
-    // Saving is one unbuffered write, so one partial write stands for every full disk. A
-    // copy fails in its flush when the file fits its buffer, in its write otherwise.
+    // Saving is one unbuffered write; a copy fails in its flush if it fits its buffer, else its write.
     const QString tooBig = QStringLiteral("supera la dimensione massima");
     QTest::newRow("save, one byte short") << 0 << archive << "one byte short" << tooBig;
     QTest::newRow("small copy, no room") << 1000 << track << "no room" << tooBig;
@@ -110,8 +95,7 @@ void TestSaveFaults::writeFaults_data()
     QTest::newRow("audio folder read-only") << 10 << "spartiti/audio" << "read-only" << "\"<tmp>/spartiti/audio/7.mp3\"";
 }
 
-// Whatever fails, the disk and memory are as they were; what succeeds changes the
-// destination alone, synced whole before the rename.
+// Whatever fails, disk and memory are as they were; a success changes the destination alone.
 void TestSaveFaults::writeFaults()
 {
     QFETCH(int, copySize);
@@ -128,8 +112,13 @@ void TestSaveFaults::writeFaults()
     failure = folder.expand(failure);
     const QString source = folder.file(QStringLiteral("scelta.mp3"));
     const auto snapshot = [&] { return filesnapshot::snapshot(folder.path()); };
+    // Three scores loaded, then edited to 40 as a user would before saving.
     ScoreCatalogue catalogue;
-    loadAndEdit(data, catalogue, 40);
+    writeFile(data.archive(), archiveBytes(testsupport::numberedRecords(3)));
+    QVERIFY(!readArchive(catalogue, data.archive()));
+    catalogue.setScoreCount(40);
+    for (int slot = 1; slot <= 40; ++slot)
+        catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
     QByteArray expected(copySize, '\xd8');
     if (copySize == 0)
         QVERIFY(!encodeArchive(catalogue, expected));
@@ -166,8 +155,8 @@ void TestSaveFaults::writeFaults()
                                      && error->message.contains(failure)
                                      && (!diskFull || error->message.contains(QStringLiteral("\"%1\"").arg(destination))),
              error ? qPrintable(error->message) : "no error");
-    // Only the destination changes, and only on success: a link there is replaced by the
-    // file itself, its target left as it was; no temporary file is left behind.
+    // Only the destination changes, only on success: a link there is replaced, not its target;
+    // no temporary file is left.
     if (failure.isEmpty())
         disk.insert(QDir(folder.path()).relativeFilePath(destination), expected);
     else
@@ -177,8 +166,7 @@ void TestSaveFaults::writeFaults()
     // Once there is room again the same file is written whole.
     if (diskFull)
         QVERIFY(!(error = write()));
-    // Only a power cut shows a missing sync: the new file must be synced whole while the
-    // destination still holds the old bytes, that is before the rename.
+    // The new file is synced whole while the destination still holds the old bytes: before the rename.
     if (!error) {
         QCOMPARE(readFile(destination), expected);
         QCOMPARE(seen.calls, 1);

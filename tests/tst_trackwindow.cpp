@@ -14,8 +14,7 @@ namespace {
 // A real track, taken without a question.
 const QByteArray trackBytes = testsupport::readFile(QStringLiteral(SPARTITI_DEMO_DIR "/audio/1.mp3"));
 
-// A category list in the layout the reader is built for: a first line, then one quoted
-// name and a comma per line, then the closing line.
+// A category list: a first line, one quoted name and a comma per line, the closing line.
 QByteArray categoryList(const QByteArray &prefix, int count = 33)
 {
     QByteArray out("var generi = [\r\n");
@@ -73,9 +72,8 @@ void TestTrackWindow::categoryClick_data()
                                      << QStringList{"before 7: 3"};
 }
 
-// The editor moves from 5 to 7 while the window is open: a click files both the track
-// and the category (the button's place in the list) under 7, the score on show, and only
-// when the track is in place; otherwise the window stays open and the category as it was.
+// The editor moves from 5 to 7 while the window is open: a click files track and category under 7,
+// the category only once the track is in place; otherwise the window stays open.
 void TestTrackWindow::categoryClick()
 {
     QFETCH(QByteArray, bytes);
@@ -129,9 +127,8 @@ void TestTrackWindow::categoryClick()
     QCOMPARE(window->isVisible(), !attaches);
 }
 
-// Hidden, the window keeps its choice and its captions. Closed, it is discarded and the
-// next press reads the list again: a list the reader refuses opens no window and keeps
-// the names read before; once it is put right, each button is captioned by its place.
+// Hidden, the window keeps its choice and captions. Closed, the next press rereads the list:
+// a refused list opens no window and keeps the old names; a good one captions every button.
 void TestTrackWindow::hideKeepsCaptionsCloseRereadsTheList()
 {
     Tracks f;
