@@ -15,7 +15,10 @@ LIST=${MUTATE_LIST:-tests/mutations/faults.tsv}
 BUILD=${MUTATE_BUILD:-build-mutate}
 TIMEOUT=${MUTATE_TIMEOUT:-300}
 JOBS=${MUTATE_JOBS:-2}
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+# ccache speeds up the rebuild after each fault, when it is installed.
+if [[ -z ${CMAKE_CXX_COMPILER_LAUNCHER:-} ]] && command -v ccache >/dev/null 2>&1; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 export QT_QPA_PLATFORM=offscreen
 
 planted=""
