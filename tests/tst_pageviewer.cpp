@@ -52,6 +52,7 @@ private slots:
     void cleanup() { testsupport::verifyNoWindowOpen(); }
     void fullSizeAtHundredPercent_data();
     void fullSizeAtHundredPercent();
+    void keysFitZoomAndPage();
 };
 
 void TestPageViewer::fullSizeAtHundredPercent_data()
@@ -88,6 +89,48 @@ void TestPageViewer::fullSizeAtHundredPercent()
     // Still at 100% of the page, whatever size the picture was decoded at.
     QCOMPARE(viewer.zoom(), 1.0);
     viewer.hide();
+}
+
+// A 400 x 800 page in a 200 x 200 window: fitted whole at first, zoomed in and out
+// around 100% with the keys, paged through in reading order past a missing page, with
+// both ends holding, and closed with Escape.
+void TestPageViewer::keysFitZoomAndPage()
+{
+    testsupport::WorkingFolder folder;
+    const CatalogueFolder &catalogue = folder.catalogue();
+    for (const QString &page : {catalogue.leftPage(1), catalogue.rightPage(1), catalogue.rightPage(2)})
+        writeFile(page, ruledPage(400, 800));
+    PageViewer viewer(catalogue, [](const QString &) { return QImage(); }, [] { return 2; });
+    viewer.resize(200, 200);
+    viewer.showPage({1, false});
+    viewer.show();
+    QTRY_VERIFY_WITH_TIMEOUT(viewer.isSharp(), 30000);
+    QCOMPARE(viewer.zoom(), 0.0);   // fitted: the whole page is in the window, centred
+    const QImage fitted = viewer.grab().toImage();
+    QVERIFY(fitted.pixelColor(100, 100).lightness() > 240);   // the page
+    QVERIFY(fitted.pixelColor(20, 100).lightness() < 100);    // the dark surround, beside its 100 pixels
+    QTest::keyClick(&viewer, Qt::Key_0);
+    QCOMPARE(viewer.zoom(), 1.0);
+    QTest::keyClick(&viewer, Qt::Key_Plus);
+    const double zoomedIn = viewer.zoom();
+    QVERIFY(zoomedIn > 1.0);
+    QTest::keyClick(&viewer, Qt::Key_Minus);
+    QTest::keyClick(&viewer, Qt::Key_Minus);
+    QVERIFY(viewer.zoom() < 1.0 && viewer.zoom() > 0.0);
+
+    QTest::keyClick(&viewer, Qt::Key_PageUp);   // nothing before the first page
+    QCOMPARE(viewer.page(), PageRef({1, false}));
+    const QList<PageRef> reading{{1, true}, {2, true}};   // score 2 has no left page
+    for (const PageRef &next : reading) {
+        QTest::keyClick(&viewer, Qt::Key_PageDown);
+        QCOMPARE(viewer.page(), next);
+    }
+    QTest::keyClick(&viewer, Qt::Key_PageDown);   // nothing after the last page
+    QCOMPARE(viewer.page(), PageRef({2, true}));
+    QTest::keyClick(&viewer, Qt::Key_PageUp);
+    QCOMPARE(viewer.page(), PageRef({1, true}));
+    QTest::keyClick(&viewer, Qt::Key_Escape);
+    QVERIFY(!viewer.isVisible());
 }
 
 QTEST_MAIN(TestPageViewer)
