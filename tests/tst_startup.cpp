@@ -1,8 +1,11 @@
 // The program itself, started as a user starts it, in a copy of the demo catalogue: it
 // takes the lock, reads the archive, shows the editor and writes nothing; a reorganisation
-// journal it cannot trust stops it, with a message, before anything is read or renamed.
+// journal it cannot trust stops it, with a message, before anything is read or renamed;
+// a reorganisation cut short is finished and the user is told before the editor shows.
 
+#include "archive.h"
 #include "filesnapshot.h"
+#include "reorganiser.h"
 #include "testsupport.h"
 
 #include <QProcess>
@@ -27,6 +30,9 @@ void TestStartup::startsOnTheDemo_data()
     // The catalogue does not open; the program goes on, with the welcome window.
     QTest::newRow("a damaged journal") << QByteArray("non è un giornale") << 0 << QByteArray("message ")
                                        << QByteArray("window benvenuto");
+    // Score 1's deletion, stopped after two renames as a crash would stop it.
+    QTest::newRow("a deletion cut short") << QByteArray("cut") << 0 << QByteArray("message ")
+                                          << QByteArray("window Form1");
 }
 
 void TestStartup::startsOnTheDemo()
@@ -36,8 +42,21 @@ void TestStartup::startsOnTheDemo()
     QProcess copy;
     copy.start(QStringLiteral("cp"), {QStringLiteral("-r"), QStringLiteral(SPARTITI_DEMO_DIR), folder.path()});
     QVERIFY(copy.waitForFinished() && copy.exitCode() == 0);
-    if (!journal.isEmpty())
-        testsupport::writeFile(folder.file(QStringLiteral("spartiti/riordino-in-corso.txt")), journal);
+    const QString data = folder.file(QStringLiteral("spartiti"));
+    const bool cut = journal == "cut";
+    int scores = 0;
+    if (cut) {
+        spartiti::ScoreCatalogue catalogue, after;
+        QVERIFY(!spartiti::readArchive(catalogue, data + QStringLiteral("/archivio.js")));
+        spartiti::ReorganisationPlan plan;
+        QVERIFY(!spartiti::planReorganisation(catalogue, spartiti::listDataFolder(data),
+                                              spartiti::Reorganisation::deletion(1), QDateTime::currentDateTime(),
+                                              plan, after));
+        QVERIFY(spartiti::applyReorganisation(data, plan.steps, 2));
+        scores = catalogue.scoreCount();
+    } else if (!journal.isEmpty()) {
+        testsupport::writeFile(data + QStringLiteral("/riordino-in-corso.txt"), journal);
+    }
     const auto before = filesnapshot::snapshot(folder.path());
 
     // The probe ends the program once the editor has painted itself. The catalogue is
@@ -61,7 +80,16 @@ void TestStartup::startsOnTheDemo()
     QVERIFY2(said.startsWith(output), qPrintable(said + app.readAllStandardError()));
     QFETCH(QByteArray, window);
     QVERIFY2(said.contains(window + '\n'), qPrintable(said));
-    QCOMPARE(filesnapshot::snapshot(folder.path()), before);
+    if (!cut) {
+        QCOMPARE(filesnapshot::snapshot(folder.path()), before);
+        return;
+    }
+    // Finished: score 1 is gone, and the report said what was done.
+    QVERIFY(!QFileInfo::exists(data + QStringLiteral("/riordino-in-corso.txt")));
+    spartiti::ScoreCatalogue now;
+    QVERIFY(!spartiti::readArchive(now, data + QStringLiteral("/archivio.js")));
+    QCOMPARE(now.scoreCount(), scores - 1);
+    QVERIFY2(said.contains("riordino") || said.contains("completat"), qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
