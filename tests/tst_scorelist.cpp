@@ -183,6 +183,8 @@ void TestScoreList::windowGoesToTheChosenScore()
     Catalogue c;
     ScoreListWindow window(c.document, c.notifier);
     window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     QSignalSpy chosen(&window, &ScoreListWindow::scoreChosen);
     auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filtro"));
     auto *table = window.findChild<QTableView *>(QStringLiteral("tabella"));
