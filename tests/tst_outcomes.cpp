@@ -66,6 +66,7 @@ void TestOutcomes::cancelInTheProgressDialog()
 {
     testsupport::EditorFixture e(3);
     writeFile(e.catalogue().leftPage(2), "pagina di prima");
+    writeFile(e.catalogue().placeholderPage(), "segnaposto");
     writeFile(e.file(QStringLiteral("nuova.jpg")), "pagina nuova");
     QVERIFY(e.load());
     e.moveTo(2);
@@ -93,6 +94,15 @@ void TestOutcomes::cancelInTheProgressDialog()
     QVERIFY(named(e.catalogue().path(), QStringLiteral(".spartiti-copia")).isEmpty());
     QTRY_VERIFY(!dialog || !dialog->isVisible());
     QVERIFY(e.notifier.warned.isEmpty());   // the user's own doing needs no word
+
+    // The next attach is not cancelled by the last one's "Annulla".
+    syncFile = ::fsync;
+    finished.clear();
+    QVERIFY(!e.document.startAttach(ScoreFile::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
+                                    e.form.get()));
+    QVERIFY(finished.wait(30000));
+    QVERIFY(!finished.first().at(2).value<std::optional<Error>>());
+    QCOMPARE(readFile(e.catalogue().leftPage(2)), QByteArray("pagina nuova"));
 }
 
 // Closing with unsaved edits and answering "Salva": when the save fails the user is
