@@ -422,6 +422,7 @@ void TestSharedFolder::plantedJournalTouchesNothingOutside_data()
     QTest::newRow("a move in from outside") << "../fuori/segreto.txt" << "9L.jpg";
     QTest::newRow("a move through a linked folder") << "eliminati/20240101-000000/1L.jpg" << "8L.jpg";
     QTest::newRow("a file that is not the catalogue's") << "generi.js" << "7L.jpg";
+    QTest::newRow("a name that only begins like a page's") << "1L.jpg" << "9L.jpg.html";
 }
 
 void TestSharedFolder::plantedJournalTouchesNothingOutside()
