@@ -56,6 +56,7 @@ private slots:
     void cancelInTheProgressDialog();
     void failedSaveKeepsTheEditorOpen();
     void undoFolderGoesAtTheEnd();
+    void reorganisingOverAnotherProgramsArchive();
     void copiedPagePermissions_data();
     void copiedPagePermissions();
 };
@@ -66,6 +67,7 @@ void TestOutcomes::cancelInTheProgressDialog()
 {
     testsupport::EditorFixture e(3);
     writeFile(e.catalogue().leftPage(2), "pagina di prima");
+    writeFile(e.catalogue().placeholderPage(), "segnaposto");
     writeFile(e.file(QStringLiteral("nuova.jpg")), "pagina nuova");
     QVERIFY(e.load());
     e.moveTo(2);
@@ -93,6 +95,15 @@ void TestOutcomes::cancelInTheProgressDialog()
     QVERIFY(named(e.catalogue().path(), QStringLiteral(".spartiti-copia")).isEmpty());
     QTRY_VERIFY(!dialog || !dialog->isVisible());
     QVERIFY(e.notifier.warned.isEmpty());   // the user's own doing needs no word
+
+    // The next attach is not cancelled by the last one's "Annulla".
+    syncFile = ::fsync;
+    finished.clear();
+    QVERIFY(!e.document.startAttach(ScoreFile::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
+                                    e.form.get()));
+    QVERIFY(finished.wait(30000));
+    QVERIFY(!finished.first().at(2).value<std::optional<Error>>());
+    QCOMPARE(readFile(e.catalogue().leftPage(2)), QByteArray("pagina nuova"));
 }
 
 // Closing with unsaved edits and answering "Salva": when the save fails the user is
@@ -142,6 +153,29 @@ void TestOutcomes::undoFolderGoesAtTheEnd()
     QVERIFY(named(catalogue.path(), QStringLiteral(".annulla")).isEmpty());
     QVERIFY(named(catalogue.path(), QStringLiteral(".spartiti-copia")).isEmpty());
     QVERIFY(!QFileInfo::exists(catalogue.lockFile()));
+}
+
+// Another program rewrote the archive a moment ago, before any notice of it reached the
+// editor: deleting a score, which writes the archive from memory, looks at the file
+// itself, refuses and says why, and the other program's archive stays.
+void TestOutcomes::reorganisingOverAnotherProgramsArchive()
+{
+    testsupport::WorkingFolder folder;
+    const CatalogueFolder catalogue = folder.catalogue();
+    writeFile(catalogue.archive(), testsupport::archiveBytes(testsupport::numberedRecords(3)));
+    Module1 state;
+    testsupport::RecordingNotifier notifier;
+    CatalogueDocument document(catalogue, state, notifier);
+    QVERIFY(!document.load());
+    auto theirs = testsupport::numberedRecords(3);
+    theirs[1][0] = "Titolo cambiato";
+    const QByteArray other = testsupport::archiveBytes(theirs);
+    writeFile(catalogue.archive(), other);
+    QVERIFY(!document.reorganise(Reorganisation::deletion(1)));
+    QCOMPARE(notifier.warned.size(), 1);
+    QVERIFY(notifier.warned.first().contains(QStringLiteral("Un altro programma ha cambiato l'archivio")));
+    QCOMPARE(readFile(catalogue.archive()), other);
+    QCOMPARE(document.catalogue().scoreCount(), 3);
 }
 
 void TestOutcomes::copiedPagePermissions_data()

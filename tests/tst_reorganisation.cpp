@@ -291,6 +291,8 @@ void TestReorganisation::killedWhileReorganising()
             }
             QVERIFY(snapshot() == before);
         }
+        qInfo("step %d: killed at %d syncs, %d left the state before, %d the state after", step,
+              seen[0] + seen[1], seen[0], seen[1]);
         // Killed both in the step itself and in its inverse.
         QVERIFY2(seen[0] > 0 && seen[1] > 0, qPrintable(QStringLiteral("step %1").arg(step)));
     }

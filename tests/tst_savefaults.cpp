@@ -214,6 +214,7 @@ void TestSaveFaults::killedWhileSaving()
                 QCOMPARE(bytes, old);
         }
         QVERIFY(kills >= 1);
+        qInfo("saving %s: killed at each of %d syncs", to ? "the large archive over the small" : "the small archive over the large", kills);
     }
 }
 

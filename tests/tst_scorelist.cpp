@@ -6,10 +6,14 @@
 #include "module1.h"
 #include "scorelistfilter.h"
 #include "scorelistmodel.h"
+#include "scorelistwindow.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QUndoStack>
 
 using namespace spartiti;
@@ -77,6 +81,7 @@ private slots:
     void sortingAndFiltering_data();
     void sortingAndFiltering();
     void followsTheDocument();
+    void windowGoesToTheChosenScore();
 };
 
 void TestScoreList::cells()
@@ -170,5 +175,32 @@ void TestScoreList::followsTheDocument()
     QCOMPARE(resets.count(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestScoreList)
+// The list window as a user drives it: typing filters the table and says how many are
+// shown; Enter in the filter goes to the first score listed, Enter in the table to the
+// score of the current row.
+void TestScoreList::windowGoesToTheChosenScore()
+{
+    Catalogue c;
+    ScoreListWindow window(c.document, c.notifier);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy chosen(&window, &ScoreListWindow::scoreChosen);
+    auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filtro"));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tabella"));
+    QTest::keyClicks(filter, QStringLiteral("bach"));
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("conteggio"))->text(), QStringLiteral("2 spartiti su 5"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.takeFirst().at(0).toInt(), 2);
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(1, 1));
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.takeFirst().at(0).toInt(), 4);
+    window.hide();
+}
+
+QTEST_MAIN(TestScoreList)
 #include "tst_scorelist.moc"
