@@ -1,31 +1,13 @@
 #include "jpegfloor.h"
 
+#include "jpegerrors.h"
+
 #include <QFile>
 
-#include <csetjmp>
 #include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
-
 namespace spartiti::bench {
-
-namespace {
-
-struct ErrorManager
-{
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void leaveOnError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
-}
-
-void ignoreMessage(j_common_ptr) {}
-
-} // namespace
 
 QSize decodeJpegFloor(const QString &path, QSize box)
 {
@@ -33,10 +15,8 @@ QSize decodeJpegFloor(const QString &path, QSize box)
     if (!file)
         return {};
     jpeg_decompress_struct info;
-    ErrorManager errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = leaveOnError;
-    errors.manager.output_message = ignoreMessage;
+    JpegErrors errors;
+    errors.install(info);
     // Kept outside the setjmp frame so that longjmp cannot leave it stale.
     static thread_local std::vector<JSAMPLE> pixels;
     if (setjmp(errors.jump)) {

@@ -139,6 +139,8 @@ std::optional<Error> replaceFileAtomically(const QString &path, const QByteArray
     }
     if (!file.commit())
         return ioError(what, path, fileErrorCause(file, errno));
+    // The rename itself reaches the disk only with its folder.
+    syncFolderOf(path);
     return std::nullopt;
 }
 
@@ -202,6 +204,7 @@ std::optional<Error> copyFileAtomically(const QString &source, const QString &de
     if (std::rename(from.constData(), to.constData()) != 0)
         return ioError(what, destination, fileErrorCause(errno));
     out.setAutoRemove(false);
+    syncFolderOf(destination);
     return std::nullopt;
 }
 

@@ -1,31 +1,11 @@
 #include "jpegencoder.h"
 
+#include "jpegerrors.h"
+
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
-
 namespace spartiti {
-
-namespace {
-
-struct ErrorManager
-{
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-// libjpeg's own handler ends the process; this one returns to encodeJpeg instead.
-[[noreturn]] void leaveOnError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
-}
-
-void ignoreMessage(j_common_ptr) {}
-
-} // namespace
 
 std::optional<QByteArray> encodeJpeg(const QImage &source, int quality)
 {
@@ -37,10 +17,8 @@ std::optional<QByteArray> encodeJpeg(const QImage &source, int quality)
     const QImage image = direct ? source : source.convertToFormat(QImage::Format_RGB32);
 
     jpeg_compress_struct info;
-    ErrorManager errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = leaveOnError;
-    errors.manager.output_message = ignoreMessage;
+    JpegErrors errors;
+    errors.install(info);
     // Set by jpeg_mem_dest and grown by the library; kept outside the setjmp frame.
     static thread_local unsigned char *buffer = nullptr;
     static thread_local unsigned long size = 0;
