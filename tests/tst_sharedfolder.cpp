@@ -161,7 +161,7 @@ void TestSharedFolder::mergeFollowsTheirReorganisation_data()
 {
     // The other side's archive: the numbers of the five scores read here, in its order
     // (0: an empty score it inserted), with "+" after one whose author it changed, "*"
-    // after one whose title it changed.
+    // after one whose title it changed, "=" after one whose title it changed as this side did.
     QTest::addColumn<QStringList>("theirs");
     QTest::addColumn<int>("editedHere");        // score whose title this side changed
     QTest::addColumn<QStringList>("expected");  // titles and authors after the merge
@@ -176,6 +176,8 @@ void TestSharedFolder::mergeFollowsTheirReorganisation_data()
                                                            << QStringList{"T1|A1", "Mio|loro", "T4|A4", "T5|A5"} << 0;
     QTest::newRow("they deleted the one edited here") << QStringList{"1", "2", "3", "5"} << 4
                                                       << QStringList{"T1|A1", "T2|A2", "T3|A3", "T5|A5", "Mio|A4"} << 0;
+    QTest::newRow("the same edit on both sides") << QStringList{"1", "2", "3", "4=", "5"} << 4
+                                                 << QStringList{"T1|A1", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
     QTest::newRow("a conflict where the score stands now") << QStringList{"2", "3", "4*", "5"} << 4
                                                            << QStringList{"T2|A2", "T3|A3", "Loro|A4", "T5|A5"} << 3;
 }
@@ -195,13 +197,15 @@ void TestSharedFolder::mergeFollowsTheirReorganisation()
         catalogue.setScoreCount(records.size());
         for (int k = 1; k <= records.size(); ++k) {
             const QString record = records[k - 1];
-            const QString old = record.chopped(record.endsWith(QLatin1Char('+')) || record.endsWith(QLatin1Char('*')));
+            const QChar mark = record.back();
+            const QString old = mark.isDigit() ? record : record.chopped(1);
             catalogue.setValue(Field::Number, k, QString::number(k));
             if (old != QLatin1String("0")) {
-                catalogue.setValue(Field::Title, k, record.endsWith(QLatin1Char('*')) ? QStringLiteral("Loro")
-                                                                                       : QLatin1Char('T') + old);
-                catalogue.setValue(Field::Author, k, records[k - 1].endsWith(QLatin1Char('+')) ? QStringLiteral("loro")
-                                                                                                : QLatin1Char('A') + old);
+                catalogue.setValue(Field::Title, k, mark == QLatin1Char('*')   ? QStringLiteral("Loro")
+                                                    : mark == QLatin1Char('=') ? QStringLiteral("Mio")
+                                                                               : QLatin1Char('T') + old);
+                catalogue.setValue(Field::Author, k, mark == QLatin1Char('+') ? QStringLiteral("loro")
+                                                                              : QLatin1Char('A') + old);
                 catalogue.setValue(Field::Category, k, QStringLiteral("3"));
             }
         }
