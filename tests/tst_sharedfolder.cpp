@@ -172,6 +172,8 @@ void TestSharedFolder::mergeFollowsTheirReorganisation_data()
                                                      << QStringList{"T1|A1", "|", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
     QTest::newRow("they moved the first to the end") << QStringList{"2", "3", "4", "5", "1"} << 3
                                                      << QStringList{"T2|A2", "Mio|A3", "T4|A4", "T5|A5", "T1|A1"} << 0;
+    QTest::newRow("they moved one and changed another") << QStringList{"2", "3+", "4", "5", "1"} << 3
+                                                        << QStringList{"T2|A2", "Mio|loro", "T4|A4", "T5|A5", "T1|A1"} << 0;
     QTest::newRow("they deleted one and changed the next") << QStringList{"1", "3+", "4", "5"} << 3
                                                            << QStringList{"T1|A1", "Mio|loro", "T4|A4", "T5|A5"} << 0;
     QTest::newRow("they deleted the one edited here") << QStringList{"1", "2", "3", "5"} << 4
