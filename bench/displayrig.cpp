@@ -79,8 +79,6 @@ void DisplayRig::waitUntilIdle()
     QCoreApplication::processEvents();
 }
 
-namespace {
-
 long statusValueKb(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -93,8 +91,6 @@ long statusValueKb(const char *field)
     }
     return -1;
 }
-
-} // namespace
 
 int scrollChild(int records)
 {

@@ -19,6 +19,10 @@ class PageCache;
 
 namespace spartiti::bench {
 
+// A field of /proc/self/status in kilobytes ("VmHWM:", the peak of this process's own
+// memory, which unlike getrusage's figure starts afresh at exec); -1 if missing.
+long statusValueKb(const char *field);
+
 // Takes messages without showing them; a benchmark has no one to answer.
 class SilentNotifier : public Notifier
 {

@@ -17,7 +17,6 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace spartiti::bench {
 
@@ -85,9 +84,9 @@ void drawNotation(QPainter &painter, const QRectF &page, int seed)
 
 double peakRssKb()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss);   // kilobytes on Linux
+    // Not getrusage(): Linux carries the parent's peak into a child's ru_maxrss across fork
+    // and exec, so a child of the whole benchmark would report the benchmark's memory.
+    return double(statusValueKb("VmHWM:"));
 }
 
 double valueAfter(const QByteArray &output, const QByteArray &key)
