@@ -6,12 +6,11 @@
 #include "cataloguedocument.h"
 #include "checkwindow.h"
 #include "editorfixture.h"
+#include "heldsync.h"
 
 #include <QScopeGuard>
-#include <QSemaphore>
 #include <QSignalSpy>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace spartiti;
@@ -29,16 +28,6 @@ void attachAndWait(Editor &e, ScoreFile kind, int number, const QString &chosen,
     QVERIFY2(!refused, refused ? qPrintable(refused->message) : "");
     QVERIFY(finished.wait(30000));
     QCOMPARE(finished.size(), 1);
-}
-
-// Installed as the sync, holds every write until `copyMayEnd` is released: a copy keeps running.
-QSemaphore copyMayEnd;
-int heldSync(int fd)
-{
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode))   // a folder's sync, after the rename, is let through
-        copyMayEnd.acquire();
-    return ::fsync(fd);
 }
 
 } // namespace
@@ -177,17 +166,11 @@ void TestHistory::deleteFromMenuUndoAndRedo()
     {
         // A copy of score 1's right page is held running while the deletion is asked for.
         QSignalSpy finished(&e.document, &CatalogueDocument::attachFinished);
-        syncFile = heldSync;
-        const auto restore = qScopeGuard([&] {
-            copyMayEnd.release(100);
-            QTRY_VERIFY(!e.document.attachRunning());
-            syncFile = ::fsync;
-            copyMayEnd.acquire(copyMayEnd.available());
-        });
+        testsupport::HeldSync held(e.document);
         QVERIFY(!e.document.startAttach(ScoreFile::RightPage, 1, e.file(QStringLiteral("destra.jpg"))));
         remove->trigger();
         QCOMPARE(e.document.catalogue().scoreCount(), 4);
-        copyMayEnd.release();
+        held.release();
         QVERIFY(finished.wait(30000));
         QCOMPARE(readFile(catalogue.rightPage(1)), QByteArray("destra"));
     }

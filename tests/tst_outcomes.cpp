@@ -6,6 +6,7 @@
 #include "atomicfile.h"
 #include "attachprogress.h"
 #include "editorfixture.h"
+#include "heldsync.h"
 
 #include <QDirIterator>
 #include <QProgressDialog>
@@ -19,14 +20,6 @@ using testsupport::readFile;
 using testsupport::writeFile;
 
 namespace {
-
-// Stands in for the sync of the copy: waits until the test lets it go on.
-QSemaphore syncMayEnd;
-int heldSync(int fd)
-{
-    syncMayEnd.acquire();
-    return ::fsync(fd);
-}
 
 mode_t modeOf(const QString &path)
 {
@@ -73,13 +66,7 @@ void TestOutcomes::cancelInTheProgressDialog()
     e.moveTo(2);
     AttachProgress progress(e.document, e.form.get());
     QSignalSpy finished(&e.document, &CatalogueDocument::attachFinished);
-    syncFile = heldSync;
-    const auto restore = qScopeGuard([&] {
-        syncMayEnd.release(100);
-        QTRY_VERIFY(!e.document.attachRunning());
-        syncFile = ::fsync;
-        syncMayEnd.acquire(syncMayEnd.available());
-    });
+    std::optional<testsupport::HeldSync> held(std::in_place, e.document);
     QVERIFY(!e.document.startAttach(ScoreFile::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
                                     e.form.get()));
     QProgressDialog *dialog = nullptr;
@@ -87,7 +74,7 @@ void TestOutcomes::cancelInTheProgressDialog()
     QPushButton *cancel = dialog->findChild<QPushButton *>();
     QVERIFY(cancel && cancel->text() == QStringLiteral("Annulla"));
     QTest::mouseClick(cancel, Qt::LeftButton);
-    syncMayEnd.release(100);
+    held->release(100);
     QVERIFY(finished.wait(30000));
     const auto error = finished.first().at(2).value<std::optional<Error>>();
     QVERIFY(error && error->kind == Error::Kind::Cancelled);
@@ -97,7 +84,7 @@ void TestOutcomes::cancelInTheProgressDialog()
     QVERIFY(e.notifier.warned.isEmpty());   // the user's own doing needs no word
 
     // The next attach is not cancelled by the last one's "Annulla".
-    syncFile = ::fsync;
+    held.reset();
     finished.clear();
     QVERIFY(!e.document.startAttach(ScoreFile::LeftPage, 2, e.file(QStringLiteral("nuova.jpg")), 0,
                                     e.form.get()));
