@@ -24,13 +24,18 @@ bool present(const QString &path)
     return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
 }
 
-// The sync service's conflict copies of `relative`, relative to the data folder.
-QStringList conflictCopiesOf(const QDir &root, const QString &relative)
+// The sync service's conflict copies of `relative`, relative to the data folder. Each
+// folder is listed once, into `listed`: a large catalogue holds thousands of files.
+QStringList conflictCopiesOf(const QDir &root, const QString &relative, QHash<QString, QStringList> &listed)
 {
     const QFileInfo name(relative);
     const QString folder = name.path() == QLatin1String(".") ? QString() : name.path() + QLatin1Char('/');
+    auto entries = listed.find(name.path());
+    if (entries == listed.end())
+        entries = listed.insert(name.path(), QDir(root.filePath(name.path()))
+                                                 .entryList(QDir::Files | QDir::System | QDir::Hidden));
     QStringList copies;
-    for (const QString &entry : QDir(root.filePath(name.path())).entryList(QDir::Files | QDir::System | QDir::Hidden))
+    for (const QString &entry : std::as_const(*entries))
         if (isConflictCopyOf(entry, name.fileName()))
             copies.append(folder + entry);
     return copies;
@@ -50,6 +55,7 @@ void planScoreFileMoves(const QList<QPair<int, int>> &moves, const QHash<QString
     const QDir root(dataFolder);
     QList<FileMove> planned;
     QSet<QString> vacated;
+    QHash<QString, QStringList> listed;
     const auto temporaryFor = [&](const QString &relative) {
         const QString folder = QFileInfo(relative).path();
         return (folder == QLatin1String(".") ? QString() : folder + QLatin1Char('/'))
@@ -68,7 +74,7 @@ void planScoreFileMoves(const QList<QPair<int, int>> &moves, const QHash<QString
             QStringList others;
             if (present(root.filePath(sources[i])) && inodeOf(root.filePath(sources[i])) == *written)
                 mine = sources[i];
-            for (const QString &copy : conflictCopiesOf(root, sources[i])) {
+            for (const QString &copy : conflictCopiesOf(root, sources[i], listed)) {
                 if (mine.isEmpty() && inodeOf(root.filePath(copy)) == *written)
                     mine = copy;
                 else
