@@ -8,6 +8,10 @@
 # Each line of the list is: name, file, exact original text, replacement, separated by
 # tabs, with \n, \t and \\ for a line break, a tab and a backslash. The file is restored
 # after every fault, and on any exit. Every test gets MUTATE_TIMEOUT seconds.
+#
+# With MUTATE_EVERY=1 every test runs for every fault, and each fault's line in
+# BUILD/mutate-matrix.tsv names every test function that failed: the tests that catch
+# nothing another test does not catch are the ones named only beside other names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -20,6 +24,12 @@ if [[ -z ${CMAKE_CXX_COMPILER_LAUNCHER:-} ]] && command -v ccache >/dev/null 2>&
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
 export QT_QPA_PLATFORM=offscreen
+
+every=${MUTATE_EVERY:-0}
+stop=--stop-on-failure
+if ((every)); then
+    stop=""
+fi
 
 planted=""
 restore() {
@@ -48,6 +58,9 @@ echo "building the unchanged tree in $BUILD"
 nice cmake --build "$BUILD" -j "$JOBS" >"$BUILD/mutate-build.log" 2>&1 || { tail -n 30 "$BUILD/mutate-build.log"; exit 1; }
 (cd "$BUILD" && nice ctest -j "$JOBS" --timeout "$TIMEOUT" -Q) || { echo "the tests fail without any fault"; exit 1; }
 
+if ((every)); then
+    : >"$BUILD/mutate-matrix.tsv"
+fi
 killed=0
 survived=0
 survivors=()
@@ -67,12 +80,18 @@ while IFS=$'\t' read -r name file original replacement; do
     fi
     if ! nice cmake --build "$BUILD" -j "$JOBS" >"$BUILD/mutate-build.log" 2>&1; then
         verdict="BROKEN    $name (does not build: not counted)"
-    elif (cd "$BUILD" && nice ctest -j "$JOBS" --timeout "$TIMEOUT" --stop-on-failure >mutate-test.log 2>&1); then
+    elif (cd "$BUILD" && nice ctest -j "$JOBS" --timeout "$TIMEOUT" ${stop} --output-on-failure >mutate-test.log 2>&1); then
         verdict="SURVIVED  $name ($file)"
     else
         # The tests that caught it, as ctest names them in its summary.
         by=$(grep -oE '^[[:space:]]*[0-9]+ - [A-Za-z0-9_]+' "$BUILD/mutate-test.log" | awk '{print $3}' | paste -sd ' ' || true)
         verdict="KILLED    $name${by:+ (by $by)}"
+        if ((every)); then
+            # Each failed function as Class::function; a program that ended without
+            # naming one (a crash, a time-out) as its own name.
+            functions=$(grep -oE '^FAIL!  : [A-Za-z0-9_]+::[A-Za-z0-9_]+' "$BUILD/mutate-test.log" | awk '{print $3}' | sort -u | paste -sd ' ' || true)
+            printf '%s\t%s\t%s\n' "$name" "$by" "$functions" >>"$BUILD/mutate-matrix.tsv"
+        fi
     fi
     restore
     echo "$verdict"
