@@ -3,12 +3,14 @@
 // Helpers shared by the tests: a temporary folder with the data folder layout, and
 // quick ways to write and read files in it.
 
+#include "cataloguedocument.h"
 #include "cataloguefolder.h"
 #include "notifier.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,6 +94,17 @@ inline QList<QList<QByteArray>> numberedRecords(int count)
         records.append({"Titolo " + QByteArray::number(i), "Autore " + QByteArray::number(i),
                         "tag uno", QByteArray::number(i % 34)});
     return records;
+}
+
+// Attaches `chosen` to score `number` as the windows do, and waits for the outcome.
+inline void attachAndWait(spartiti::CatalogueDocument &document, spartiti::ScoreFile kind, int number,
+                          const QString &chosen, int category = 0)
+{
+    QSignalSpy finished(&document, &spartiti::CatalogueDocument::attachFinished);
+    const auto refused = document.startAttach(kind, number, chosen, category);
+    QVERIFY2(!refused, refused ? qPrintable(refused->message) : "");
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.size(), 1);
 }
 
 // Records every message and answers questions with preset answers.

@@ -75,115 +75,111 @@ class TestAttach : public QObject
     Q_OBJECT
 
 private slots:
-    void attach_data();
-    void attach();
+    void attach_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("score");            // on show
+        QTest::addColumn<QString>("path");         // "*": the chosen file
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("removed");      // made missing before the attach
+        QTest::addColumn<FileMap>("written");
+        QTest::addColumn<QStringList>("mentions"); // what the error must name, one "Prima...": all of it; none: success
+        const QStringList pages{"Prima devi selezionare un file!"};
+        const QStringList track{"Prima devi selezionare un file mp3!"};
+        const auto succeeds = [](const char *name, const char *kind, int score, int code, const FileMap &written) {
+            QTest::newRow(name) << kind << score << "*" << code << "" << written << QStringList();
+        };
+
+        succeeds("left page, then placeholder on the right", "left", 12, 0,
+                 {{"spartiti/12L.jpg", chosenBytes}, {"spartiti/12R.jpg", placeholderBytes}});
+        succeeds("right page only", "right", 12, 0, {{"spartiti/12R.jpg", chosenBytes}});
+        succeeds("track, first category", "track", 12, 1, {{"spartiti/audio/12.mp3", chosenBytes}});
+        succeeds("left page of score 1 leaves score 12 alone", "left", 1, 0,
+                 {{"spartiti/1L.jpg", chosenBytes}, {"spartiti/1R.jpg", placeholderBytes}});
+        succeeds("score 123, no leading zeros, last category", "track", 123, 33, {{"spartiti/audio/123.mp3", chosenBytes}});
+
+        QTest::newRow("right, nothing chosen") << "right" << 12 << "" << 0 << "" << FileMap{} << pages;
+        QTest::newRow("track, nothing chosen") << "track" << 12 << "" << 3 << "" << FileMap{} << track;
+        QTest::newRow("left, chosen file deleted") << "left" << 12 << "pick/gone.jpg" << 0 << "" << FileMap{} << pages;
+        QTest::newRow("right, a folder") << "right" << 12 << "pick" << 0 << "" << FileMap{} << pages;
+        QTest::newRow("track, category 0") << "track" << 12 << "*" << 0 << "" << FileMap{} << QStringList{"categoria 0"};
+        QTest::newRow("track, category 34") << "track" << 12 << "*" << 34 << "" << FileMap{} << QStringList{"categoria 34"};
+        QTest::newRow("left: placeholder missing keeps the new left page")
+            << "left" << 12 << "*" << 0 << "spartiti/m.jpg" << FileMap{{"spartiti/12L.jpg", chosenBytes}}
+            << QStringList{"sinistra dello spartito 12 è stata allegata", "m.jpg", "non esiste"};
+        QTest::newRow("left: data folder missing") << "left" << 12 << "*" << 0 << "spartiti" << FileMap{}
+                                                   << QStringList{"sinistra dello spartito 12 non è", "12L.jpg"};
+        QTest::newRow("right: data folder missing") << "right" << 12 << "*" << 0 << "spartiti" << FileMap{}
+                                                    << QStringList{"destra dello spartito 12 non è", "12R.jpg"};
+        QTest::newRow("track: audio folder missing")
+            << "track" << 12 << "*" << 7 << "spartiti/audio" << FileMap{}
+            << QStringList{"base mp3 dello spartito 12 non è", "categoria non è cambiata", "audio"};
+        QTest::newRow("track: copy cancelled halfway")
+            << "cancelled" << 12 << "pick/big.mp3" << 7 << "" << FileMap{} << QStringList{"annullata", "big.mp3"};
+    }
+    // An attach writes byte-equal copies for the score asked for and touches nothing else; a track
+    // sets the category too. A refusal or a failure says what was done and leaves the category.
+    void attach()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, score);
+        QFETCH(QString, path);
+        QFETCH(int, code);
+        QFETCH(QString, removed);
+        QFETCH(FileMap, written);
+        QFETCH(QStringList, mentions);
+        // A placeholder, score 12's pages and track, score 1's left page; the chosen file outside.
+        testsupport::WorkingFolder folder;
+        QDir().mkpath(folder.file(QStringLiteral("pick")));
+        writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
+        writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
+        writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
+        writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
+        writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
+        writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
+        if (!removed.isEmpty()) {
+            const QString gone = folder.file(removed);
+            QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
+        }
+        const QString chosen = path == QLatin1String("*") ? folder.file(QStringLiteral("pick/scelto.png"))
+                             : path.isEmpty()             ? QString()
+                                                          : folder.file(path);
+        if (path.endsWith(QLatin1String("big.mp3"))) {
+            // Large enough that the cancel always comes while the copy runs: a sparse file,
+            // whose blocks cost nothing until they are copied.
+            QFile big(chosen);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(64) << 20));
+        }
+        Module1 state;
+        testsupport::RecordingNotifier notifier;
+        CatalogueDocument document(folder.catalogue(), state, notifier);
+        state.setCurrentNumber(score);
+        // The editor showed the score on show with its files: those the attach replaces are
+        // the ones the user saw.
+        document.noteFilesSeen(score);
+        const FileMap expected = snapshotWith(folder.path(), written);
+
+        Outcome outcome;
+        attachAs(document, kind, score, chosen, code, outcome);
+        if (QTest::currentTestFailed())
+            return;
+        const std::optional<Error> &error = outcome.error;
+        QCOMPARE(snapshot(folder.path()), expected);
+        const bool categorised = kind == "track" && mentions.isEmpty();
+        QCOMPARE(document.catalogue().category(score), categorised ? QString::number(code) : QString());
+        if (mentions.isEmpty()) {
+            QVERIFY2(!error, error ? qPrintable(error->message) : "");
+            return;
+        }
+        QVERIFY(error);
+        if (mentions.first().startsWith(QStringLiteral("Prima"))) {
+            QCOMPARE(error->kind, Error::Kind::NoSelection);
+            QCOMPARE(error->message, mentions.first());
+        }
+        for (const QString &word : mentions)
+            QVERIFY2(error->message.contains(word), qPrintable(error->message));
+    }
 };
-
-void TestAttach::attach_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("score");            // on show
-    QTest::addColumn<QString>("path");         // "*": the chosen file
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("removed");      // made missing before the attach
-    QTest::addColumn<FileMap>("written");
-    QTest::addColumn<QStringList>("mentions"); // what the error must name, one "Prima...": all of it; none: success
-    const QStringList pages{"Prima devi selezionare un file!"};
-    const QStringList track{"Prima devi selezionare un file mp3!"};
-    const auto succeeds = [](const char *name, const char *kind, int score, int code, const FileMap &written) {
-        QTest::newRow(name) << kind << score << "*" << code << "" << written << QStringList();
-    };
-
-    succeeds("left page, then placeholder on the right", "left", 12, 0,
-             {{"spartiti/12L.jpg", chosenBytes}, {"spartiti/12R.jpg", placeholderBytes}});
-    succeeds("right page only", "right", 12, 0, {{"spartiti/12R.jpg", chosenBytes}});
-    succeeds("track, first category", "track", 12, 1, {{"spartiti/audio/12.mp3", chosenBytes}});
-    succeeds("left page of score 1 leaves score 12 alone", "left", 1, 0,
-             {{"spartiti/1L.jpg", chosenBytes}, {"spartiti/1R.jpg", placeholderBytes}});
-    succeeds("score 123, no leading zeros, last category", "track", 123, 33, {{"spartiti/audio/123.mp3", chosenBytes}});
-
-    QTest::newRow("right, nothing chosen") << "right" << 12 << "" << 0 << "" << FileMap{} << pages;
-    QTest::newRow("track, nothing chosen") << "track" << 12 << "" << 3 << "" << FileMap{} << track;
-    QTest::newRow("left, chosen file deleted") << "left" << 12 << "pick/gone.jpg" << 0 << "" << FileMap{} << pages;
-    QTest::newRow("right, a folder") << "right" << 12 << "pick" << 0 << "" << FileMap{} << pages;
-    QTest::newRow("track, category 0") << "track" << 12 << "*" << 0 << "" << FileMap{} << QStringList{"categoria 0"};
-    QTest::newRow("track, category 34") << "track" << 12 << "*" << 34 << "" << FileMap{} << QStringList{"categoria 34"};
-    QTest::newRow("left: placeholder missing keeps the new left page")
-        << "left" << 12 << "*" << 0 << "spartiti/m.jpg" << FileMap{{"spartiti/12L.jpg", chosenBytes}}
-        << QStringList{"sinistra dello spartito 12 è stata allegata", "m.jpg", "non esiste"};
-    QTest::newRow("left: data folder missing") << "left" << 12 << "*" << 0 << "spartiti" << FileMap{}
-                                               << QStringList{"sinistra dello spartito 12 non è", "12L.jpg"};
-    QTest::newRow("right: data folder missing") << "right" << 12 << "*" << 0 << "spartiti" << FileMap{}
-                                                << QStringList{"destra dello spartito 12 non è", "12R.jpg"};
-    QTest::newRow("track: audio folder missing")
-        << "track" << 12 << "*" << 7 << "spartiti/audio" << FileMap{}
-        << QStringList{"base mp3 dello spartito 12 non è", "categoria non è cambiata", "audio"};
-    QTest::newRow("track: copy cancelled halfway")
-        << "cancelled" << 12 << "pick/big.mp3" << 7 << "" << FileMap{} << QStringList{"annullata", "big.mp3"};
-}
-
-// An attach writes byte-equal copies for the score asked for and touches nothing else; a track
-// sets the category too. A refusal or a failure says what was done and leaves the category.
-void TestAttach::attach()
-{
-    QFETCH(QString, kind);
-    QFETCH(int, score);
-    QFETCH(QString, path);
-    QFETCH(int, code);
-    QFETCH(QString, removed);
-    QFETCH(FileMap, written);
-    QFETCH(QStringList, mentions);
-    // A placeholder, score 12's pages and track, score 1's left page; the chosen file outside.
-    testsupport::WorkingFolder folder;
-    QDir().mkpath(folder.file(QStringLiteral("pick")));
-    writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
-    writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
-    writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
-    writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
-    writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
-    writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
-    if (!removed.isEmpty()) {
-        const QString gone = folder.file(removed);
-        QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
-    }
-    const QString chosen = path == QLatin1String("*") ? folder.file(QStringLiteral("pick/scelto.png"))
-                         : path.isEmpty()             ? QString()
-                                                      : folder.file(path);
-    if (path.endsWith(QLatin1String("big.mp3"))) {
-        // Large enough that the cancel always comes while the copy runs: a sparse file,
-        // whose blocks cost nothing until they are copied.
-        QFile big(chosen);
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(64) << 20));
-    }
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    CatalogueDocument document(folder.catalogue(), state, notifier);
-    state.setCurrentNumber(score);
-    // The editor showed the score on show with its files: those the attach replaces are
-    // the ones the user saw.
-    document.noteFilesSeen(score);
-    const FileMap expected = snapshotWith(folder.path(), written);
-
-    Outcome outcome;
-    attachAs(document, kind, score, chosen, code, outcome);
-    if (QTest::currentTestFailed())
-        return;
-    const std::optional<Error> &error = outcome.error;
-    QCOMPARE(snapshot(folder.path()), expected);
-    const bool categorised = kind == "track" && mentions.isEmpty();
-    QCOMPARE(document.catalogue().category(score), categorised ? QString::number(code) : QString());
-    if (mentions.isEmpty()) {
-        QVERIFY2(!error, error ? qPrintable(error->message) : "");
-        return;
-    }
-    QVERIFY(error);
-    if (mentions.first().startsWith(QStringLiteral("Prima"))) {
-        QCOMPARE(error->kind, Error::Kind::NoSelection);
-        QCOMPARE(error->message, mentions.first());
-    }
-    for (const QString &word : mentions)
-        QVERIFY2(error->message.contains(word), qPrintable(error->message));
-}
 
 QTEST_GUILESS_MAIN(TestAttach)
 #include "tst_attach.moc"

@@ -61,167 +61,157 @@ class TestSaveFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void writeFaults_data();
-    void writeFaults();
-    void killedWhileSaving();
-};
-
-void TestSaveFaults::writeFaults_data()
-{
-    QTest::addColumn<int>("copySize");      // copy scelta.mp3 this big to track 7; 0: save the archive
-    // Paths are relative to the temporary folder; in a message, "<tmp>" stands for it.
-    QTest::addColumn<QString>("path");      // changed behind the program's back...
-    QTest::addColumn<QString>("into");      // ...into this, or the disk full: "no room", "one byte short"
-    QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
-    const QString archive = QStringLiteral("spartiti/archivio.js"), track = QStringLiteral("spartiti/audio/7.mp3"),
-                  source = QStringLiteral("scelta.mp3");
-    // Saving is one unbuffered write; a copy fails in its flush if it fits its buffer, else its write.
-    const QString tooBig = QStringLiteral("supera la dimensione massima");
-    QTest::newRow("save, one byte short") << 0 << archive << "one byte short" << tooBig;
-    QTest::newRow("small copy, no room") << 1000 << track << "no room" << tooBig;
-    QTest::newRow("large copy, one byte short") << 200000 << track << "one byte short" << tooBig;
-    QTest::newRow("archive deleted: written anew") << 0 << archive << "" << "";
-    QTest::newRow("archive replaced by a folder")
-        << 0 << archive << "folder" << "salvare \"<tmp>/spartiti/archivio.js\": al suo posto c'è una cartella";
-    QTest::newRow("archive made read-only")
-        << 0 << archive << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\": il file è di sola lettura";
-    QTest::newRow("archive a link to a folder") << 0 << archive << "-> ../cartella" << "salvare \"<tmp>/spartiti/archivio.js\"";
-    QTest::newRow("spartiti deleted") << 0 << "spartiti" << "" << "la cartella \"<tmp>/spartiti\" non esiste";
-    QTest::newRow("spartiti replaced by a file") << 0 << "spartiti" << "file" << "la cartella \"<tmp>/spartiti\" non esiste";
-    QTest::newRow("spartiti made read-only") << 0 << "spartiti" << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\"";
-    QTest::newRow("track is a folder") << 10 << track << "folder" << "\"<tmp>/spartiti/audio/7.mp3\": al suo posto c'è una cartella";
-    QTest::newRow("track a link to a file: the link is replaced") << 10 << track << "-> ../../bersaglio.mp3" << "";
-    QTest::newRow("track a link to a folder: the link is replaced") << 10 << track << "-> ../../cartella" << "";
-    QTest::newRow("track a dangling link: the link is replaced") << 10 << track << "-> ../../manca.mp3" << "";
-    QTest::newRow("source deleted after it was chosen") << 10 << source << "" << "\"<tmp>/scelta.mp3\": il file non esiste";
-    QTest::newRow("source replaced by a folder") << 10 << source << "folder" << "\"<tmp>/scelta.mp3\": non è un file";
-    QTest::newRow("source unreadable") << 10 << source << "unreadable" << "leggere \"<tmp>/scelta.mp3\"";
-    QTest::newRow("audio folder deleted") << 10 << "spartiti/audio" << "" << "la cartella \"<tmp>/spartiti/audio\" non esiste";
-    QTest::newRow("audio folder read-only") << 10 << "spartiti/audio" << "read-only" << "\"<tmp>/spartiti/audio/7.mp3\"";
-}
-
-// Whatever fails, disk and memory are as they were; a success changes the destination alone.
-void TestSaveFaults::writeFaults()
-{
-    QFETCH(int, copySize);
-    QFETCH(QString, path);
-    QFETCH(QString, into);
-    QFETCH(QString, failure);
-    if (path != QLatin1String("spartiti/archivio.js")
-        && (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) && ::geteuid() == 0)
-        QSKIP("root ignores permission bits (the archive's own are checked by the program)");
-
-    testsupport::WorkingFolder folder;
-    const CatalogueFolder data = folder.catalogue();
-    path = folder.file(path);
-    failure = folder.expand(failure);
-    const QString source = folder.file(QStringLiteral("scelta.mp3"));
-    const auto snapshot = [&] { return filesnapshot::snapshot(folder.path()); };
-    // Three scores loaded, then edited to 40 as a user would before saving.
-    ScoreCatalogue catalogue;
-    writeFile(data.archive(), archiveBytes(testsupport::numberedRecords(3)));
-    QVERIFY(!readArchive(catalogue, data.archive()));
-    catalogue.setScoreCount(40);
-    for (int slot = 1; slot <= 40; ++slot)
-        catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
-    QByteArray expected(copySize, '\xd8');
-    if (copySize == 0)
-        QVERIFY(!encodeArchive(catalogue, expected));
-    writeFile(source, expected);
-    writeFile(data.track(7), "vecchia base");
-    writeFile(folder.file(QStringLiteral("bersaglio.mp3")), "non scrivermi attraverso un link");
-    QVERIFY(QDir().mkdir(folder.file(QStringLiteral("cartella"))));
-    const QString destination = copySize ? data.track(7) : data.archive();
-    const auto write = [&] {
-        seen = SyncSeen{0, {}, {}, destination};
-        syncFile = recordingSync;
-        auto error = copySize ? copyFileAtomically(source, destination) : saveArchive(catalogue, destination);
-        syncFile = ::fsync;
-        return error;
-    };
-    const bool diskFull = into == QLatin1String("no room") || into == QLatin1String("one byte short");
-    if (!diskFull)
-        faultinjection::changeBehindTheBack(path, into);
-    auto disk = snapshot();
-    const QStringList before = memory(catalogue, 41);
-    const QByteArray old = readFile(destination);
-
-    std::optional<Error> error;
+    void writeFaults_data()
     {
-        std::optional<faultinjection::FileSizeLimit> full;
-        if (diskFull)
-            full.emplace(rlim_t(into == QLatin1String("no room") ? 0 : expected.size() - 1));
-        error = write();
+        QTest::addColumn<int>("copySize");      // copy scelta.mp3 this big to track 7; 0: save the archive
+        // Paths are relative to the temporary folder; in a message, "<tmp>" stands for it.
+        QTest::addColumn<QString>("path");      // changed behind the program's back...
+        QTest::addColumn<QString>("into");      // ...into this, or the disk full: "no room", "one byte short"
+        QTest::addColumn<QString>("failure");   // part of the message; empty: the write succeeds
+        const QString archive = QStringLiteral("spartiti/archivio.js"), track = QStringLiteral("spartiti/audio/7.mp3"),
+                      source = QStringLiteral("scelta.mp3");
+        // Saving is one unbuffered write; a copy fails in its flush if it fits its buffer, else its write.
+        const QString tooBig = QStringLiteral("supera la dimensione massima");
+        QTest::newRow("save, one byte short") << 0 << archive << "one byte short" << tooBig;
+        QTest::newRow("small copy, no room") << 1000 << track << "no room" << tooBig;
+        QTest::newRow("large copy, one byte short") << 200000 << track << "one byte short" << tooBig;
+        QTest::newRow("archive deleted: written anew") << 0 << archive << "" << "";
+        QTest::newRow("archive replaced by a folder")
+            << 0 << archive << "folder" << "salvare \"<tmp>/spartiti/archivio.js\": al suo posto c'è una cartella";
+        QTest::newRow("archive made read-only")
+            << 0 << archive << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\": il file è di sola lettura";
+        QTest::newRow("archive a link to a folder") << 0 << archive << "-> ../cartella" << "salvare \"<tmp>/spartiti/archivio.js\"";
+        QTest::newRow("spartiti deleted") << 0 << "spartiti" << "" << "la cartella \"<tmp>/spartiti\" non esiste";
+        QTest::newRow("spartiti replaced by a file") << 0 << "spartiti" << "file" << "la cartella \"<tmp>/spartiti\" non esiste";
+        QTest::newRow("spartiti made read-only") << 0 << "spartiti" << "read-only" << "salvare \"<tmp>/spartiti/archivio.js\"";
+        QTest::newRow("track is a folder") << 10 << track << "folder" << "\"<tmp>/spartiti/audio/7.mp3\": al suo posto c'è una cartella";
+        QTest::newRow("track a link to a file: the link is replaced") << 10 << track << "-> ../../bersaglio.mp3" << "";
+        QTest::newRow("track a link to a folder: the link is replaced") << 10 << track << "-> ../../cartella" << "";
+        QTest::newRow("track a dangling link: the link is replaced") << 10 << track << "-> ../../manca.mp3" << "";
+        QTest::newRow("source deleted after it was chosen") << 10 << source << "" << "\"<tmp>/scelta.mp3\": il file non esiste";
+        QTest::newRow("source replaced by a folder") << 10 << source << "folder" << "\"<tmp>/scelta.mp3\": non è un file";
+        QTest::newRow("source unreadable") << 10 << source << "unreadable" << "leggere \"<tmp>/scelta.mp3\"";
+        QTest::newRow("audio folder deleted") << 10 << "spartiti/audio" << "" << "la cartella \"<tmp>/spartiti/audio\" non esiste";
+        QTest::newRow("audio folder read-only") << 10 << "spartiti/audio" << "read-only" << "\"<tmp>/spartiti/audio/7.mp3\"";
     }
-    if (into == QLatin1String("read-only"))
-        faultinjection::restorePermissions(path);
-    QVERIFY2(failure.isEmpty() ? !error
-                               : error && error->message.startsWith(QStringLiteral("Impossibile "))
-                                     && error->message.contains(failure)
-                                     && (!diskFull || error->message.contains(QStringLiteral("\"%1\"").arg(destination))),
-             error ? qPrintable(error->message) : "no error");
-    // Only the destination changes, only on success: a link there is replaced, not its target;
-    // no temporary file is left.
-    if (failure.isEmpty())
-        disk.insert(QDir(folder.path()).relativeFilePath(destination), expected);
-    else
-        QCOMPARE(memory(catalogue, 41), before);
-    QCOMPARE(snapshot(), disk);
+    // Whatever fails, disk and memory are as they were; a success changes the destination alone.
+    void writeFaults()
+    {
+        QFETCH(int, copySize);
+        QFETCH(QString, path);
+        QFETCH(QString, into);
+        QFETCH(QString, failure);
+        if (path != QLatin1String("spartiti/archivio.js")
+            && (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) && ::geteuid() == 0)
+            QSKIP("root ignores permission bits (the archive's own are checked by the program)");
 
-    // Once there is room again the same file is written whole.
-    if (diskFull)
-        QVERIFY(!(error = write()));
-    // The new file is synced whole while the destination still holds the old bytes: before the rename.
-    if (!error) {
-        QCOMPARE(readFile(destination), expected);
-        QCOMPARE(seen.calls, 1);
-        QCOMPARE(seen.synced, expected);
-        QCOMPARE(seen.destinationThen, old);
-    }
-}
+        testsupport::WorkingFolder folder;
+        const CatalogueFolder data = folder.catalogue();
+        path = folder.file(path);
+        failure = folder.expand(failure);
+        const QString source = folder.file(QStringLiteral("scelta.mp3"));
+        const auto snapshot = [&] { return filesnapshot::snapshot(folder.path()); };
+        // Three scores loaded, then edited to 40 as a user would before saving.
+        ScoreCatalogue catalogue;
+        writeFile(data.archive(), archiveBytes(testsupport::numberedRecords(3)));
+        QVERIFY(!readArchive(catalogue, data.archive()));
+        catalogue.setScoreCount(40);
+        for (int slot = 1; slot <= 40; ++slot)
+            catalogue.setValue(Field::Title, slot, QStringLiteral("Modificato %1 è").arg(slot));
+        QByteArray expected(copySize, '\xd8');
+        if (copySize == 0)
+            QVERIFY(!encodeArchive(catalogue, expected));
+        writeFile(source, expected);
+        writeFile(data.track(7), "vecchia base");
+        writeFile(folder.file(QStringLiteral("bersaglio.mp3")), "non scrivermi attraverso un link");
+        QVERIFY(QDir().mkdir(folder.file(QStringLiteral("cartella"))));
+        const QString destination = copySize ? data.track(7) : data.archive();
+        const auto write = [&] {
+            seen = SyncSeen{0, {}, {}, destination};
+            syncFile = recordingSync;
+            auto error = copySize ? copyFileAtomically(source, destination) : saveArchive(catalogue, destination);
+            syncFile = ::fsync;
+            return error;
+        };
+        const bool diskFull = into == QLatin1String("no room") || into == QLatin1String("one byte short");
+        if (!diskFull)
+            faultinjection::changeBehindTheBack(path, into);
+        auto disk = snapshot();
+        const QStringList before = memory(catalogue, 41);
+        const QByteArray old = readFile(destination);
 
-// A helper process saves B over A, and A over B, and is killed at every sync to disk in
-// turn, until it gets through: after every kill the archive is the old or the new one
-// to the byte, and only a save that got through leaves the new one unsynced never.
-void TestSaveFaults::killedWhileSaving()
-{
-    testsupport::WorkingFolder folder;
-    const CatalogueFolder data = folder.catalogue();
-    auto bigRecords = testsupport::numberedRecords(2000);
-    bigRecords[1000][0] = "Caff\xe8 \x80 nel mezzo";
-    const QByteArray versions[] = {archiveBytes(testsupport::numberedRecords(30)), archiveBytes(bigRecords)};
-    for (int to = 0; to < 2; ++to) {
-        const QByteArray &old = versions[1 - to];
-        const QString source = folder.file(QStringLiteral("nuovo.js"));
-        writeFile(source, versions[to]);
-        int kills = 0;
-        for (int killAt = 1;; ++killAt) {
-            QVERIFY2(killAt < 20, "the save never got through");
-            QDir(data.path()).removeRecursively();
-            QDir().mkpath(data.path());
-            writeFile(data.archive(), old);
-            QProcess saver;
-            saver.start(QStringLiteral(SPARTITI_KILLEDSAVE), {source, data.archive(), QString::number(killAt)});
-            QVERIFY(saver.waitForFinished(30000));
-            const QByteArray bytes = readFile(data.archive());
-            if (saver.exitStatus() == QProcess::NormalExit) {
-                QVERIFY2(saver.exitCode() == 0, saver.readAllStandardError().constData());
-                QCOMPARE(bytes, versions[to]);
-                break;
-            }
-            ++kills;
-            QVERIFY2(bytes == old || bytes == versions[to],
-                     qPrintable(QStringLiteral("killed at sync %1: the archive is neither version (%2 bytes)")
-                                    .arg(killAt)
-                                    .arg(bytes.size())));
-            // Killed before the file is synced, the rename has not happened yet.
-            if (killAt == 1)
-                QCOMPARE(bytes, old);
+        std::optional<Error> error;
+        {
+            std::optional<faultinjection::FileSizeLimit> full;
+            if (diskFull)
+                full.emplace(rlim_t(into == QLatin1String("no room") ? 0 : expected.size() - 1));
+            error = write();
         }
-        QVERIFY(kills >= 1);
-        qInfo("saving %s: killed at each of %d syncs", to ? "the large archive over the small" : "the small archive over the large", kills);
+        if (into == QLatin1String("read-only"))
+            faultinjection::restorePermissions(path);
+        QVERIFY2(failure.isEmpty() ? !error
+                                   : error && error->message.startsWith(QStringLiteral("Impossibile "))
+                                         && error->message.contains(failure)
+                                         && (!diskFull || error->message.contains(QStringLiteral("\"%1\"").arg(destination))),
+                 error ? qPrintable(error->message) : "no error");
+        // Only the destination changes, only on success: a link there is replaced, not its target;
+        // no temporary file is left.
+        if (failure.isEmpty())
+            disk.insert(QDir(folder.path()).relativeFilePath(destination), expected);
+        else
+            QCOMPARE(memory(catalogue, 41), before);
+        QCOMPARE(snapshot(), disk);
+
+        // Once there is room again the same file is written whole.
+        if (diskFull)
+            QVERIFY(!(error = write()));
+        // The new file is synced whole while the destination still holds the old bytes: before the rename.
+        if (!error) {
+            QCOMPARE(readFile(destination), expected);
+            QCOMPARE(seen.calls, 1);
+            QCOMPARE(seen.synced, expected);
+            QCOMPARE(seen.destinationThen, old);
+        }
     }
-}
+    // A helper process saves B over A, and A over B, and is killed at every sync to disk in
+    // turn, until it gets through: after every kill the archive is the old or the new one
+    // to the byte, and only a save that got through leaves the new one unsynced never.
+    void killedWhileSaving()
+    {
+        testsupport::WorkingFolder folder;
+        const CatalogueFolder data = folder.catalogue();
+        auto bigRecords = testsupport::numberedRecords(2000);
+        bigRecords[1000][0] = "Caff\xe8 \x80 nel mezzo";
+        const QByteArray versions[] = {archiveBytes(testsupport::numberedRecords(30)), archiveBytes(bigRecords)};
+        for (int to = 0; to < 2; ++to) {
+            const QByteArray &old = versions[1 - to];
+            const QString source = folder.file(QStringLiteral("nuovo.js"));
+            writeFile(source, versions[to]);
+            int kills = 0;
+            for (int killAt = 1;; ++killAt) {
+                QVERIFY2(killAt < 20, "the save never got through");
+                QDir(data.path()).removeRecursively();
+                QDir().mkpath(data.path());
+                writeFile(data.archive(), old);
+                QProcess saver;
+                saver.start(QStringLiteral(SPARTITI_KILLEDSAVE), {source, data.archive(), QString::number(killAt)});
+                QVERIFY(saver.waitForFinished(30000));
+                const QByteArray bytes = readFile(data.archive());
+                if (saver.exitStatus() == QProcess::NormalExit) {
+                    QVERIFY2(saver.exitCode() == 0, saver.readAllStandardError().constData());
+                    QCOMPARE(bytes, versions[to]);
+                    break;
+                }
+                ++kills;
+                QVERIFY2(bytes == old || bytes == versions[to], qPrintable(QStringLiteral("killed at sync %1").arg(killAt)));
+                // Killed before the file is synced, the rename has not happened yet.
+                if (killAt == 1)
+                    QCOMPARE(bytes, old);
+            }
+            QVERIFY(kills >= 1);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSaveFaults)
 #include "tst_savefaults.moc"

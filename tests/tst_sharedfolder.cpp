@@ -32,15 +32,17 @@ using testsupport::writeFile;
 
 namespace {
 
-// One editor's document on the catalogue in `data`.
+// One editor's document on the catalogue in `data`, loaded unless told not to.
 struct Editor
 {
     Module1 state;
     testsupport::RecordingNotifier notifier;
     CatalogueDocument document;
-    explicit Editor(const QString &data)
+    explicit Editor(const QString &data, bool load = true)
         : document(CatalogueFolder(data), state, notifier)
     {
+        if (load)
+            QVERIFY(!document.load());
     }
 };
 
@@ -58,12 +60,15 @@ struct Catalogue
     QTemporaryDir dir;
     QString data;
     CatalogueFolder folder;
+    const QString chosen = dir.filePath(QStringLiteral("scelta.jpg"));   // the page chosen here
     Catalogue()
         : data(dir.filePath(QStringLiteral("spartiti")))
         , folder(data)
     {
         QDir().mkpath(data + QStringLiteral("/audio"));
         writeFile(folder.archive(), testsupport::archiveBytes(testsupport::numberedRecords(3)));
+        writeFile(folder.placeholderPage(), "segnaposto");
+        writeFile(chosen, "mia pagina");
     }
 };
 
@@ -80,457 +85,404 @@ class TestSharedFolder : public QObject
     Q_OBJECT
 
 private slots:
-    void conflictCopyNames_data();
-    void conflictCopyNames();
-    void conflictCopyMergedWithTheRightBase_data();
-    void conflictCopyMergedWithTheRightBase();
-    void mergeFollowsTheirReorganisation_data();
-    void mergeFollowsTheirReorganisation();
-    void attachAskBeforeReplacingAnothersPage();
-    void newScoreStepsAsideForAnothersPage();
-    void pagesAttachedAtOnceOnTwoComputers_data();
-    void pagesAttachedAtOnceOnTwoComputers();
-    void anotherComputersLock_data();
-    void anotherComputersLock();
-    void undoKeepsTheLinkNotItsTarget();
-    void plantedJournalTouchesNothingOutside_data();
-    void plantedJournalTouchesNothingOutside();
-    void syncthingRulesAreAddedOnce();
-    void mergeMovesSurviveACutAtEveryStep();
-};
-
-void TestSharedFolder::conflictCopyNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("conflict");
-    QTest::newRow("Syncthing") << "archivio.sync-conflict-20261207-101500-ABCDEFG.js" << true;
-    QTest::newRow("Dropbox") << "archivio (conflicted copy 2026-12-07 101500).js" << true;
-    QTest::newRow("Dropbox, with the owner") << "archivio (Nome's conflicted copy 2026-12-07).js" << true;
-    QTest::newRow("ownCloud") << "archivio_conflict-20261207-101500.js" << true;
-    QTest::newRow("the archive") << "archivio.js" << false;
-    QTest::newRow("a backup") << "archivio-20261207-101500.js" << false;
-    QTest::newRow("the category list's copy") << "generi.sync-conflict-20261207-101500-ABCDEFG.js" << false;
-}
-
-void TestSharedFolder::conflictCopyNames()
-{
-    QFETCH(QString, name);
-    QTEST(isConflictCopyName(name), "conflict");
-}
-
-// Two computers save 0.6 s apart: the service keeps the other computer's archive and
-// renames this one's. Whether this editor merges the copy at once or only saves again
-// later with "Unisci", both computers' edits end up in the archive.
-void TestSharedFolder::conflictCopyMergedWithTheRightBase_data()
-{
-    QTest::addColumn<bool>("mergeTheCopy");
-    QTest::newRow("the copy merged") << true;
-    QTest::newRow("the copy left, a later save merged") << false;
-}
-
-void TestSharedFolder::conflictCopyMergedWithTheRightBase()
-{
-    QFETCH(bool, mergeTheCopy);
-    Catalogue c;
-    Editor mine(c.data);
-    QVERIFY(!mine.document.load());
-    mine.document.setField(1, ScoreCatalogue::Field::Title, QStringLiteral("Mia modifica"), 1);
-    QVERIFY(mine.document.save());
-
-    // The other computer had the archive before this save and changed an author.
-    QList<QList<QByteArray>> theirs = testsupport::numberedRecords(3);
-    theirs[1][1] = "Loro modifica";
-    const QString copy = c.folder.file(QStringLiteral("archivio.sync-conflict-20261207-101500-ABCDEFG.js"));
-    QVERIFY(QFile::rename(c.folder.archive(), copy));
-    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
-
-    mine.document.setField(3, ScoreCatalogue::Field::Title, QStringLiteral("Dopo"), 2);
-    // Merge the copy (or not now), then merge with the archive on disk.
-    mine.notifier.choices = {mergeTheCopy ? 0 : 1, 0};
-    QVERIFY(mine.document.save());
-    QCOMPARE(title(c.folder.archive(), 1), QStringLiteral("Mia modifica|Autore 1"));
-    QCOMPARE(title(c.folder.archive(), 2), QStringLiteral("Titolo 2|Loro modifica"));
-    QCOMPARE(title(c.folder.archive(), 3), QStringLiteral("Dopo|Autore 3"));
-    // A merged copy goes among the backups, not away.
-    QCOMPARE(QFileInfo::exists(copy), !mergeTheCopy);
-    if (mergeTheCopy)
-        QVERIFY(mine.notifier.informed.last().contains(QStringLiteral("copie di sicurezza")));
-}
-
-void TestSharedFolder::mergeFollowsTheirReorganisation_data()
-{
-    // The other side's archive: the numbers of the five scores read here, in its order
-    // (0: an empty score it inserted), with "+" after one whose author it changed, "*"
-    // after one whose title it changed, "=" after one whose title it changed as this side did.
-    QTest::addColumn<QStringList>("theirs");
-    QTest::addColumn<int>("editedHere");        // score whose title this side changed
-    QTest::addColumn<QStringList>("expected");  // titles and authors after the merge
-    QTest::addColumn<int>("conflictAt");        // the number the conflict names, 0 for none
-    QTest::newRow("they deleted a score before it") << QStringList{"1", "3", "4", "5"} << 4
-                                                    << QStringList{"T1|A1", "T3|A3", "Mio|A4", "T5|A5"} << 0;
-    QTest::newRow("they inserted a score before it") << QStringList{"1", "0", "2", "3", "4", "5"} << 4
-                                                     << QStringList{"T1|A1", "|", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
-    QTest::newRow("they moved the first to the end") << QStringList{"2", "3", "4", "5", "1"} << 3
-                                                     << QStringList{"T2|A2", "Mio|A3", "T4|A4", "T5|A5", "T1|A1"} << 0;
-    QTest::newRow("they moved one and changed another") << QStringList{"2", "3+", "4", "5", "1"} << 3
-                                                        << QStringList{"T2|A2", "Mio|loro", "T4|A4", "T5|A5", "T1|A1"} << 0;
-    QTest::newRow("they deleted one and changed the next") << QStringList{"1", "3+", "4", "5"} << 3
-                                                           << QStringList{"T1|A1", "Mio|loro", "T4|A4", "T5|A5"} << 0;
-    QTest::newRow("they deleted the one edited here") << QStringList{"1", "2", "3", "5"} << 4
-                                                      << QStringList{"T1|A1", "T2|A2", "T3|A3", "T5|A5", "Mio|A4"} << 0;
-    QTest::newRow("the same edit on both sides") << QStringList{"1", "2", "3", "4=", "5"} << 4
-                                                 << QStringList{"T1|A1", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
-    QTest::newRow("a conflict where the score stands now") << QStringList{"2", "3", "4*", "5"} << 4
-                                                           << QStringList{"T2|A2", "T3|A3", "Loro|A4", "T5|A5"} << 3;
-}
-
-// The other editor deleted, inserted or moved scores (each such step rewrites the
-// archive at once) while this one edited a title: the edit goes to the score it was made
-// on, wherever that score stands now, and never to the score that took its number.
-void TestSharedFolder::mergeFollowsTheirReorganisation()
-{
-    QFETCH(QStringList, theirs);
-    QFETCH(int, editedHere);
-    QFETCH(QStringList, expected);
-    QFETCH(int, conflictAt);
-    using Field = ScoreCatalogue::Field;
-    const auto make = [](const QStringList &records) {
-        ScoreCatalogue catalogue;
-        catalogue.setScoreCount(records.size());
-        for (int k = 1; k <= records.size(); ++k) {
-            const QString record = records[k - 1];
-            const QChar mark = record.back();
-            const QString old = mark.isDigit() ? record : record.chopped(1);
-            catalogue.setValue(Field::Number, k, QString::number(k));
-            if (old != QLatin1String("0")) {
-                catalogue.setValue(Field::Title, k, mark == QLatin1Char('*')   ? QStringLiteral("Loro")
-                                                    : mark == QLatin1Char('=') ? QStringLiteral("Mio")
-                                                                               : QLatin1Char('T') + old);
-                catalogue.setValue(Field::Author, k, mark == QLatin1Char('+') ? QStringLiteral("loro")
-                                                                              : QLatin1Char('A') + old);
-                catalogue.setValue(Field::Category, k, QStringLiteral("3"));
-            }
-        }
-        return catalogue;
-    };
-    const ScoreCatalogue base = make({"1", "2", "3", "4", "5"});
-    ScoreCatalogue mine = base;
-    mine.setValue(Field::Title, editedHere, QStringLiteral("Mio"));
-    const ArchiveMerge merge = mergeEdits(base, mine, make(theirs));
-    QStringList result;
-    for (int k = 1; k <= merge.keepingTheirs.scoreCount(); ++k)
-        result.append(merge.keepingTheirs.title(k) + QLatin1Char('|') + merge.keepingTheirs.author(k));
-    QCOMPARE(result, expected);
-    QCOMPARE(merge.conflicts.isEmpty() ? 0 : merge.conflicts.first().number, conflictAt);
-}
-
-void TestSharedFolder::attachAskBeforeReplacingAnothersPage()
-{
-    Catalogue c;
-    Editor mine(c.data);
-    QVERIFY(!mine.document.load());
-    writeFile(c.folder.placeholderPage(), "segnaposto");
-    writeFile(c.dir.filePath(QStringLiteral("scelta.jpg")), "mia pagina");
-    mine.document.noteFilesSeen(3);
-    // Another editor's page for its own score 3 arrives after this editor showed score 3.
-    writeFile(c.folder.leftPage(3), "pagina dell'altro");
-    const auto refused = mine.document.startAttach(ScoreFile::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg")));
-    QVERIFY(refused && refused->kind == Error::Kind::NeedsConfirmation);
-    QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("pagina dell'altro"));
-    // Once seen, or with the user's agreement, the page is replaced as usual.
-    mine.document.noteFilesSeen(3);
-    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 3, c.dir.filePath(QStringLiteral("scelta.jpg"))));
-    QVERIFY(finished.wait());
-    QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("mia pagina"));
-}
-
-// Both editors added score 4; the other saved first, with its page. Choosing "Numero
-// nuovo" keeps the other's page, merges, and attaches to this editor's score at 5.
-void TestSharedFolder::newScoreStepsAsideForAnothersPage()
-{
-    Catalogue c;
-    Editor mine(c.data);
-    QVERIFY(!mine.document.load());
-    writeFile(c.folder.placeholderPage(), "segnaposto");
-    const QString chosen = c.dir.filePath(QStringLiteral("scelta.jpg"));
-    writeFile(chosen, "mia pagina");
-    QVERIFY(!mine.document.addRecord(3, 3));
-    mine.document.setField(4, ScoreCatalogue::Field::Title, QStringLiteral("Mio nuovo"), 1);
-    mine.state.setCurrentNumber(4);
-    auto theirs = testsupport::numberedRecords(3);
-    theirs.append({"Loro nuovo", "Autore", "", "1"});
-    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
-    writeFile(c.folder.leftPage(4), "pagina dell'altro");
-
-    mine.notifier.choices = {1, 0};   // "Numero nuovo", then "Unisci" on saving
-    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::LeftPage, 4, chosen, 0, nullptr));
-    QVERIFY(finished.wait());
-    QCOMPARE(finished.first().at(1).toInt(), 5);
-    QCOMPARE(mine.state.currentNumber(), 5);
-    QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
-    QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
-    QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
-    QCOMPARE(title(c.folder.archive(), 5).section(QLatin1Char('|'), 0, 0), QStringLiteral("Mio nuovo"));
-
-    // A score that was already on disk cannot step aside: only replace or cancel.
-    writeFile(c.folder.rightPage(2), "pagina destra dell'altro");
-    mine.notifier.choices = {};
-    QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::RightPage, 2, chosen, 0, nullptr));
-    QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
-    QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));
-}
-
-void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers_data()
-{
-    QTest::addColumn<bool>("mineSetAside");
-    QTest::newRow("this editor's page became the conflict copy") << true;
-    QTest::newRow("the other's page became the conflict copy") << false;
-}
-
-// Both computers added score 4 and attached its left page before the folder synced: the
-// service kept one page as 4L.jpg and renamed the other. After the merge each new score
-// has its own page, and no conflict copy is left.
-void TestSharedFolder::pagesAttachedAtOnceOnTwoComputers()
-{
-    QFETCH(bool, mineSetAside);
-    Catalogue c;
-    Editor mine(c.data);
-    QVERIFY(!mine.document.load());
-    writeFile(c.folder.placeholderPage(), "segnaposto");
-    writeFile(c.dir.filePath(QStringLiteral("scelta.jpg")), "mia pagina");
-    QVERIFY(!mine.document.addRecord(3, 3));
-    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 4, c.dir.filePath(QStringLiteral("scelta.jpg"))));
-    QVERIFY(finished.wait());
-
-    const QString copy = c.data + QStringLiteral("/4L.sync-conflict-20261207-101500-ABCDEFG.jpg");
-    if (mineSetAside) {
-        QVERIFY(QFile::rename(c.folder.leftPage(4), copy));
-        writeFile(c.folder.leftPage(4), "pagina dell'altro");
-    } else {
-        writeFile(copy, "pagina dell'altro");
-    }
-    auto theirs = testsupport::numberedRecords(3);
-    theirs.append({"Loro nuovo", "Autore", "", "1"});
-    writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
-
-    mine.notifier.choices = {0};   // "Unisci"
-    QVERIFY(mine.document.save());
-    QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
-    QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
-    QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
-    QVERIFY(!QFileInfo::exists(copy));
-}
-
-void TestSharedFolder::anotherComputersLock_data()
-{
-    QTest::addColumn<QString>("host");      // "" for this computer
-    QTest::addColumn<QString>("process");   // "running", "gone"
-    QTest::addColumn<int>("minutesOld");
-    QTest::addColumn<bool>("live");
-    QTest::newRow("another computer, refreshed now") << "altro-computer" << "gone" << 0 << true;
-    QTest::newRow("another computer, 50 minutes") << "altro-computer" << "gone" << 50 << true;
-    QTest::newRow("another computer, 70 minutes") << "altro-computer" << "running" << 70 << false;
-    QTest::newRow("this computer, a running editor's, 2 hours") << "" << "running" << 120 << true;
-    QTest::newRow("this computer, a gone editor's, fresh") << "" << "gone" << 0 << false;
-}
-
-// How long a lock counts as live: on this computer while its process runs, whatever its
-// age; from another computer, whose processes cannot be seen, until an hour after its
-// last refresh. A live lock is asked about (here answered no) and left as it was; a dead
-// one is taken over without a word. Closing never deletes a lock this editor did not make.
-void TestSharedFolder::anotherComputersLock()
-{
-    QFETCH(QString, host);
-    QFETCH(QString, process);
-    QFETCH(int, minutesOld);
-    QFETCH(bool, live);
-    Catalogue c;
-    QProcess running;
-    running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-    QVERIFY(running.waitForStarted());
-    const qint64 pid = process == QLatin1String("running") ? running.processId() : 2147483647;
-    const QByteArray held = QByteArray::number(pid) + "\nspartiti\n"
-        + (host.isEmpty() ? CatalogueLock::hostName() : host).toUtf8() + "\n";
-    const QString lock = c.folder.lockFile();
-    writeFile(lock, held);
-    const qint64 then = QDateTime::currentSecsSinceEpoch() - minutesOld * 60;
-    const utimbuf times{then, then};
-    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+    void conflictCopyNames_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("conflict");
+        QTest::newRow("Syncthing") << "archivio.sync-conflict-20261207-101500-ABCDEFG.js" << true;
+        QTest::newRow("Dropbox") << "archivio (conflicted copy 2026-12-07 101500).js" << true;
+        QTest::newRow("Dropbox, with the owner") << "archivio (Nome's conflicted copy 2026-12-07).js" << true;
+        QTest::newRow("ownCloud") << "archivio_conflict-20261207-101500.js" << true;
+        QTest::newRow("the archive") << "archivio.js" << false;
+        QTest::newRow("a backup") << "archivio-20261207-101500.js" << false;
+        QTest::newRow("the category list's copy") << "generi.sync-conflict-20261207-101500-ABCDEFG.js" << false;
+    }
+    void conflictCopyNames()
+    {
+        QFETCH(QString, name);
+        QTEST(isConflictCopyName(name), "conflict");
+    }
+    // Two computers save 0.6 s apart: the service keeps the other computer's archive and
+    // renames this one's. Whether this editor merges the copy at once or only saves again
+    // later with "Unisci", both computers' edits end up in the archive.
+    void conflictCopyMergedWithTheRightBase_data()
+    {
+        QTest::addColumn<bool>("mergeTheCopy");
+        QTest::newRow("the copy merged") << true;
+        QTest::newRow("the copy left, a later save merged") << false;
+    }
+    void conflictCopyMergedWithTheRightBase()
+    {
+        QFETCH(bool, mergeTheCopy);
+        Catalogue c;
         Editor mine(c.data);
-        QCOMPARE(mine.document.acquireLock(), !live);
-        QCOMPARE(mine.notifier.asked.size(), int(live));
-        if (live && !host.isEmpty()) {
-            QVERIFY2(mine.notifier.asked.first().contains(host), qPrintable(mine.notifier.asked.first()));
-            QVERIFY(mine.notifier.asked.first().contains(QStringLiteral("minut")));
+        mine.document.setField(1, ScoreCatalogue::Field::Title, QStringLiteral("Mia modifica"), 1);
+        QVERIFY(mine.document.save());
+
+        // The other computer had the archive before this save and changed an author.
+        QList<QList<QByteArray>> theirs = testsupport::numberedRecords(3);
+        theirs[1][1] = "Loro modifica";
+        const QString copy = c.folder.file(QStringLiteral("archivio.sync-conflict-20261207-101500-ABCDEFG.js"));
+        QVERIFY(QFile::rename(c.folder.archive(), copy));
+        writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+
+        mine.document.setField(3, ScoreCatalogue::Field::Title, QStringLiteral("Dopo"), 2);
+        // Merge the copy (or not now), then merge with the archive on disk.
+        mine.notifier.choices = {mergeTheCopy ? 0 : 1, 0};
+        QVERIFY(mine.document.save());
+        QCOMPARE(title(c.folder.archive(), 1), QStringLiteral("Mia modifica|Autore 1"));
+        QCOMPARE(title(c.folder.archive(), 2), QStringLiteral("Titolo 2|Loro modifica"));
+        QCOMPARE(title(c.folder.archive(), 3), QStringLiteral("Dopo|Autore 3"));
+        // A merged copy goes among the backups, not away.
+        QCOMPARE(QFileInfo::exists(copy), !mergeTheCopy);
+        if (mergeTheCopy)
+            QVERIFY(mine.notifier.informed.last().contains(QStringLiteral("copie di sicurezza")));
+    }
+    void mergeFollowsTheirReorganisation_data()
+    {
+        // The other side's archive: the numbers of the five scores read here, in its order
+        // (0: an empty score it inserted), with "+" after one whose author it changed, "*"
+        // after one whose title it changed, "=" after one whose title it changed as this side did.
+        QTest::addColumn<QStringList>("theirs");
+        QTest::addColumn<int>("editedHere");        // score whose title this side changed
+        QTest::addColumn<QStringList>("expected");  // titles and authors after the merge
+        QTest::addColumn<int>("conflictAt");        // the number the conflict names, 0 for none
+        QTest::newRow("they deleted a score before it") << QStringList{"1", "3", "4", "5"} << 4
+                                                        << QStringList{"T1|A1", "T3|A3", "Mio|A4", "T5|A5"} << 0;
+        QTest::newRow("they inserted a score before it") << QStringList{"1", "0", "2", "3", "4", "5"} << 4
+                                                         << QStringList{"T1|A1", "|", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
+        QTest::newRow("they moved the first to the end") << QStringList{"2", "3", "4", "5", "1"} << 3
+                                                         << QStringList{"T2|A2", "Mio|A3", "T4|A4", "T5|A5", "T1|A1"} << 0;
+        QTest::newRow("they moved one and changed another") << QStringList{"2", "3+", "4", "5", "1"} << 3
+                                                            << QStringList{"T2|A2", "Mio|loro", "T4|A4", "T5|A5", "T1|A1"} << 0;
+        QTest::newRow("they deleted one and changed the next") << QStringList{"1", "3+", "4", "5"} << 3
+                                                               << QStringList{"T1|A1", "Mio|loro", "T4|A4", "T5|A5"} << 0;
+        QTest::newRow("they deleted the one edited here") << QStringList{"1", "2", "3", "5"} << 4
+                                                          << QStringList{"T1|A1", "T2|A2", "T3|A3", "T5|A5", "Mio|A4"} << 0;
+        QTest::newRow("the same edit on both sides") << QStringList{"1", "2", "3", "4=", "5"} << 4
+                                                     << QStringList{"T1|A1", "T2|A2", "T3|A3", "Mio|A4", "T5|A5"} << 0;
+        QTest::newRow("a conflict where the score stands now") << QStringList{"2", "3", "4*", "5"} << 4
+                                                               << QStringList{"T2|A2", "T3|A3", "Loro|A4", "T5|A5"} << 3;
+    }
+    // The other editor deleted, inserted or moved scores (each such step rewrites the
+    // archive at once) while this one edited a title: the edit goes to the score it was made
+    // on, wherever that score stands now, and never to the score that took its number.
+    void mergeFollowsTheirReorganisation()
+    {
+        QFETCH(QStringList, theirs);
+        QFETCH(int, editedHere);
+        QFETCH(QStringList, expected);
+        QFETCH(int, conflictAt);
+        using Field = ScoreCatalogue::Field;
+        const auto make = [](const QStringList &records) {
+            ScoreCatalogue catalogue;
+            catalogue.setScoreCount(records.size());
+            for (int k = 1; k <= records.size(); ++k) {
+                const QString record = records[k - 1];
+                const QChar mark = record.back();
+                const QString old = mark.isDigit() ? record : record.chopped(1);
+                catalogue.setValue(Field::Number, k, QString::number(k));
+                if (old != QLatin1String("0")) {
+                    catalogue.setValue(Field::Title, k, mark == QLatin1Char('*')   ? QStringLiteral("Loro")
+                                                        : mark == QLatin1Char('=') ? QStringLiteral("Mio")
+                                                                                   : QLatin1Char('T') + old);
+                    catalogue.setValue(Field::Author, k, mark == QLatin1Char('+') ? QStringLiteral("loro")
+                                                                                  : QLatin1Char('A') + old);
+                    catalogue.setValue(Field::Category, k, QStringLiteral("3"));
+                }
+            }
+            return catalogue;
+        };
+        const ScoreCatalogue base = make({"1", "2", "3", "4", "5"});
+        ScoreCatalogue mine = base;
+        mine.setValue(Field::Title, editedHere, QStringLiteral("Mio"));
+        const ArchiveMerge merge = mergeEdits(base, mine, make(theirs));
+        QStringList result;
+        for (int k = 1; k <= merge.keepingTheirs.scoreCount(); ++k)
+            result.append(merge.keepingTheirs.title(k) + QLatin1Char('|') + merge.keepingTheirs.author(k));
+        QCOMPARE(result, expected);
+        QCOMPARE(merge.conflicts.isEmpty() ? 0 : merge.conflicts.first().number, conflictAt);
+    }
+    void attachAskBeforeReplacingAnothersPage()
+    {
+        Catalogue c;
+        Editor mine(c.data);
+        mine.document.noteFilesSeen(3);
+        // Another editor's page for its own score 3 arrives after this editor showed score 3.
+        writeFile(c.folder.leftPage(3), "pagina dell'altro");
+        const auto refused = mine.document.startAttach(ScoreFile::LeftPage, 3, c.chosen);
+        QVERIFY(refused && refused->kind == Error::Kind::NeedsConfirmation);
+        QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("pagina dell'altro"));
+        // Once seen, or with the user's agreement, the page is replaced as usual.
+        mine.document.noteFilesSeen(3);
+        testsupport::attachAndWait(mine.document, ScoreFile::LeftPage, 3, c.chosen);
+        QCOMPARE(readFile(c.folder.leftPage(3)), QByteArray("mia pagina"));
+    }
+    // Both editors added score 4; the other saved first, with its page. Choosing "Numero
+    // nuovo" keeps the other's page, merges, and attaches to this editor's score at 5.
+    void newScoreStepsAsideForAnothersPage()
+    {
+        Catalogue c;
+        Editor mine(c.data);
+        const QString &chosen = c.chosen;
+        QVERIFY(!mine.document.addRecord(3, 3));
+        mine.document.setField(4, ScoreCatalogue::Field::Title, QStringLiteral("Mio nuovo"), 1);
+        mine.state.setCurrentNumber(4);
+        auto theirs = testsupport::numberedRecords(3);
+        theirs.append({"Loro nuovo", "Autore", "", "1"});
+        writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+        writeFile(c.folder.leftPage(4), "pagina dell'altro");
+
+        mine.notifier.choices = {1, 0};   // "Numero nuovo", then "Unisci" on saving
+        QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
+        QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::LeftPage, 4, chosen, 0, nullptr));
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.first().at(1).toInt(), 5);
+        QCOMPARE(mine.state.currentNumber(), 5);
+        QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
+        QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
+        QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
+        QCOMPARE(title(c.folder.archive(), 5).section(QLatin1Char('|'), 0, 0), QStringLiteral("Mio nuovo"));
+
+        // A score that was already on disk cannot step aside: only replace or cancel.
+        writeFile(c.folder.rightPage(2), "pagina destra dell'altro");
+        mine.notifier.choices = {};
+        QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::RightPage, 2, chosen, 0, nullptr));
+        QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
+        QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));
+    }
+    void pagesAttachedAtOnceOnTwoComputers_data()
+    {
+        QTest::addColumn<bool>("mineSetAside");
+        QTest::newRow("this editor's page became the conflict copy") << true;
+        QTest::newRow("the other's page became the conflict copy") << false;
+    }
+    // Both computers added score 4 and attached its left page before the folder synced: the
+    // service kept one page as 4L.jpg and renamed the other. After the merge each new score
+    // has its own page, and no conflict copy is left.
+    void pagesAttachedAtOnceOnTwoComputers()
+    {
+        QFETCH(bool, mineSetAside);
+        Catalogue c;
+        Editor mine(c.data);
+        QVERIFY(!mine.document.addRecord(3, 3));
+        testsupport::attachAndWait(mine.document, ScoreFile::LeftPage, 4, c.chosen);
+
+        const QString copy = c.data + QStringLiteral("/4L.sync-conflict-20261207-101500-ABCDEFG.jpg");
+        if (mineSetAside) {
+            QVERIFY(QFile::rename(c.folder.leftPage(4), copy));
+            writeFile(c.folder.leftPage(4), "pagina dell'altro");
+        } else {
+            writeFile(copy, "pagina dell'altro");
         }
-        if (!live)   // the sync service puts the other computer's lock in place of this one's
-            writeFile(lock, "77\nspartiti\naltro-computer\n");
+        auto theirs = testsupport::numberedRecords(3);
+        theirs.append({"Loro nuovo", "Autore", "", "1"});
+        writeFile(c.folder.archive(), testsupport::archiveBytes(theirs));
+
+        mine.notifier.choices = {0};   // "Unisci"
+        QVERIFY(mine.document.save());
+        QCOMPARE(title(c.folder.archive(), 4), QStringLiteral("Loro nuovo|Autore"));
+        QCOMPARE(readFile(c.folder.leftPage(4)), QByteArray("pagina dell'altro"));
+        QCOMPARE(readFile(c.folder.leftPage(5)), QByteArray("mia pagina"));
+        QVERIFY(!QFileInfo::exists(copy));
     }
-    QCOMPARE(readFile(lock), live ? held : QByteArray("77\nspartiti\naltro-computer\n"));
-
-    // A holder refreshes its own lock, so that another computer sees it live, and never
-    // touches one that replaced it.
-    const auto age = [&] { return QFileInfo(lock).lastModified().secsTo(QDateTime::currentDateTime()); };
-    QFile::remove(lock);
-    CatalogueLock own(lock);
-    QCOMPARE(own.tryLock(), CatalogueLock::Outcome::Taken);
-    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
-    own.refresh();
-    QVERIFY(age() < 60);
-    writeFile(lock, held);
-    QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
-    own.refresh();
-    QVERIFY(age() >= minutesOld * 60 - 5);
-    running.kill();
-    running.waitForFinished();
-}
-
-// Score 2's left page is a link to a private file elsewhere: attaching a new page keeps
-// the link for undo, never a second name or a copy of the private file.
-void TestSharedFolder::undoKeepsTheLinkNotItsTarget()
-{
-    Catalogue c;
-    const QString secret = c.dir.filePath(QStringLiteral("privato.jpg"));
-    writeFile(secret, "privato");
-    QVERIFY(QFile::link(secret, c.folder.leftPage(2)));
-    writeFile(c.folder.placeholderPage(), "segnaposto");
-    writeFile(c.dir.filePath(QStringLiteral("nuova.jpg")), "nuova");
-    Editor mine(c.data);
-    QVERIFY(!mine.document.load());
-    mine.document.noteFilesSeen(2);
-    QSignalSpy finished(&mine.document, &CatalogueDocument::attachFinished);
-    QVERIFY(!mine.document.startAttach(ScoreFile::LeftPage, 2, c.dir.filePath(QStringLiteral("nuova.jpg"))));
-    QVERIFY(finished.wait());
-    struct stat st;
-    QCOMPARE(::stat(QFile::encodeName(secret).constData(), &st), 0);
-    QCOMPARE(int(st.st_nlink), 1);
-    QDirIterator files(c.data, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        QVERIFY2(QFileInfo(path).isSymLink() || inode(path) != inode(secret), qPrintable(path));
-        QVERIFY2(readFile(path) != "privato" || QFileInfo(path).isSymLink(), qPrintable(path));
+    void anotherComputersLock_data()
+    {
+        QTest::addColumn<QString>("host");      // "" for this computer
+        QTest::addColumn<QString>("process");   // "running", "gone"
+        QTest::addColumn<int>("minutesOld");
+        QTest::addColumn<bool>("live");
+        QTest::newRow("another computer, refreshed now") << "altro-computer" << "gone" << 0 << true;
+        QTest::newRow("another computer, 50 minutes") << "altro-computer" << "gone" << 50 << true;
+        QTest::newRow("another computer, 70 minutes") << "altro-computer" << "running" << 70 << false;
+        QTest::newRow("this computer, a running editor's, 2 hours") << "" << "running" << 120 << true;
+        QTest::newRow("this computer, a gone editor's, fresh") << "" << "gone" << 0 << false;
     }
-    // Undo puts the link back, as a link.
-    mine.document.history()->undo();
-    QVERIFY(QFileInfo(c.folder.leftPage(2)).isSymLink());
-    QCOMPARE(readFile(secret), QByteArray("privato"));
-}
+    // How long a lock counts as live: on this computer while its process runs, whatever its
+    // age; from another computer, whose processes cannot be seen, until an hour after its
+    // last refresh. A live lock is asked about (here answered no) and left as it was; a dead
+    // one is taken over without a word. Closing never deletes a lock this editor did not make.
+    void anotherComputersLock()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, process);
+        QFETCH(int, minutesOld);
+        QFETCH(bool, live);
+        Catalogue c;
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(running.waitForStarted());
+        const qint64 pid = process == QLatin1String("running") ? running.processId() : 2147483647;
+        const QByteArray held = QByteArray::number(pid) + "\nspartiti\n"
+            + (host.isEmpty() ? CatalogueLock::hostName() : host).toUtf8() + "\n";
+        const QString lock = c.folder.lockFile();
+        writeFile(lock, held);
+        const qint64 then = QDateTime::currentSecsSinceEpoch() - minutesOld * 60;
+        const utimbuf times{then, then};
+        QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+        {
+            Editor mine(c.data, false);
+            QCOMPARE(mine.document.acquireLock(), !live);
+            QCOMPARE(mine.notifier.asked.size(), int(live));
+            if (live && !host.isEmpty()) {
+                QVERIFY2(mine.notifier.asked.first().contains(host), qPrintable(mine.notifier.asked.first()));
+                QVERIFY(mine.notifier.asked.first().contains(QStringLiteral("minut")));
+            }
+            if (!live)   // the sync service puts the other computer's lock in place of this one's
+                writeFile(lock, "77\nspartiti\naltro-computer\n");
+        }
+        QCOMPARE(readFile(lock), live ? held : QByteArray("77\nspartiti\naltro-computer\n"));
 
-void TestSharedFolder::plantedJournalTouchesNothingOutside_data()
-{
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::newRow("a move out through ..") << "1L.jpg" << "../rubato.jpg";
-    QTest::newRow("a move in from outside") << "../fuori/segreto.txt" << "9L.jpg";
-    QTest::newRow("a move through a linked folder") << "eliminati/20240101-000000/1L.jpg" << "8L.jpg";
-    QTest::newRow("a file that is not the catalogue's") << "generi.js" << "7L.jpg";
-    QTest::newRow("a name that only begins like a page's") << "1L.jpg" << "9L.jpg.html";
-}
+        // A holder refreshes its own lock, so that another computer sees it live, and never
+        // touches one that replaced it.
+        const auto age = [&] { return QFileInfo(lock).lastModified().secsTo(QDateTime::currentDateTime()); };
+        QFile::remove(lock);
+        CatalogueLock own(lock);
+        QCOMPARE(own.tryLock(), CatalogueLock::Outcome::Taken);
+        QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+        own.refresh();
+        QVERIFY(age() < 60);
+        writeFile(lock, held);
+        QCOMPARE(::utime(QFile::encodeName(lock).constData(), &times), 0);
+        own.refresh();
+        QVERIFY(age() >= minutesOld * 60 - 5);
+        running.kill();
+        running.waitForFinished();
+    }
+    // Score 2's left page is a link to a private file elsewhere: attaching a new page keeps
+    // the link for undo, never a second name or a copy of the private file.
+    void undoKeepsTheLinkNotItsTarget()
+    {
+        Catalogue c;
+        const QString secret = c.dir.filePath(QStringLiteral("privato.jpg"));
+        writeFile(secret, "privato");
+        QVERIFY(QFile::link(secret, c.folder.leftPage(2)));
+        Editor mine(c.data);
+        mine.document.noteFilesSeen(2);
+        testsupport::attachAndWait(mine.document, ScoreFile::LeftPage, 2, c.chosen);
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(secret).constData(), &st), 0);
+        QCOMPARE(int(st.st_nlink), 1);
+        QDirIterator files(c.data, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            QVERIFY2(QFileInfo(path).isSymLink() || inode(path) != inode(secret), qPrintable(path));
+            QVERIFY2(readFile(path) != "privato" || QFileInfo(path).isSymLink(), qPrintable(path));
+        }
+        // Undo puts the link back, as a link.
+        mine.document.history()->undo();
+        QVERIFY(QFileInfo(c.folder.leftPage(2)).isSymLink());
+        QCOMPARE(readFile(secret), QByteArray("privato"));
+    }
+    void plantedJournalTouchesNothingOutside_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("a move out through ..") << "1L.jpg" << "../rubato.jpg";
+        QTest::newRow("a move in from outside") << "../fuori/segreto.txt" << "9L.jpg";
+        QTest::newRow("a move through a linked folder") << "eliminati/20240101-000000/1L.jpg" << "8L.jpg";
+        QTest::newRow("a file that is not the catalogue's") << "generi.js" << "7L.jpg";
+        QTest::newRow("a name that only begins like a page's") << "1L.jpg" << "9L.jpg.html";
+    }
+    void plantedJournalTouchesNothingOutside()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        Catalogue c;
+        const QString outside = c.dir.filePath(QStringLiteral("fuori"));
+        QDir().mkpath(outside);
+        writeFile(outside + QStringLiteral("/segreto.txt"), "segreto");
+        writeFile(outside + QStringLiteral("/1L.jpg"), "fuori");
+        QDir().mkpath(outside + QStringLiteral("/20240101-000000"));
+        writeFile(outside + QStringLiteral("/20240101-000000/1L.jpg"), "fuori");
+        QVERIFY(QFile::link(outside, c.folder.file(QStringLiteral("eliminati"))));
+        writeFile(c.folder.leftPage(1), "pagina");
+        writeFile(c.folder.categoryList(), "generi");
+        ReorganisationSteps steps;
+        steps.id = QStringLiteral("20240101-000000-000");
+        steps.description = QStringLiteral("piantato");
+        steps.moves.append({from, QStringLiteral(".riordino-20240101-000000-000-0"), to});
+        steps.newArchive = readFile(c.folder.archive());
+        writeFile(journal::path(c.data), journal::encode(steps));
+        const QByteArray archive = readFile(c.folder.archive());
 
-void TestSharedFolder::plantedJournalTouchesNothingOutside()
-{
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    Catalogue c;
-    const QString outside = c.dir.filePath(QStringLiteral("fuori"));
-    QDir().mkpath(outside);
-    writeFile(outside + QStringLiteral("/segreto.txt"), "segreto");
-    writeFile(outside + QStringLiteral("/1L.jpg"), "fuori");
-    QDir().mkpath(outside + QStringLiteral("/20240101-000000"));
-    writeFile(outside + QStringLiteral("/20240101-000000/1L.jpg"), "fuori");
-    QVERIFY(QFile::link(outside, c.folder.file(QStringLiteral("eliminati"))));
-    writeFile(c.folder.leftPage(1), "pagina");
-    writeFile(c.folder.categoryList(), "generi");
-    ReorganisationSteps steps;
-    steps.id = QStringLiteral("20240101-000000-000");
-    steps.description = QStringLiteral("piantato");
-    steps.moves.append({from, QStringLiteral(".riordino-20240101-000000-000-0"), to});
-    steps.newArchive = readFile(c.folder.archive());
-    writeFile(journal::path(c.data), journal::encode(steps));
-    const QByteArray archive = readFile(c.folder.archive());
-
-    QString report;
-    const auto error = recoverReorganisation(c.data, report);
-    QVERIFY(error);
-    QVERIFY(error->message.contains(QStringLiteral("non è stato rinominato nessun file")));
-    QCOMPARE(readFile(outside + QStringLiteral("/segreto.txt")), QByteArray("segreto"));
-    QCOMPARE(readFile(outside + QStringLiteral("/20240101-000000/1L.jpg")), QByteArray("fuori"));
-    QCOMPARE(readFile(c.folder.leftPage(1)), QByteArray("pagina"));
-    QCOMPARE(readFile(c.folder.categoryList()), QByteArray("generi"));
-    QCOMPARE(readFile(c.folder.archive()), archive);
-    QVERIFY(!QFileInfo::exists(c.dir.filePath(QStringLiteral("rubato.jpg"))));
-}
-
-void TestSharedFolder::syncthingRulesAreAddedOnce()
-{
-    Catalogue c;
-    QVERIFY(QDir().mkpath(c.dir.filePath(QStringLiteral(".stfolder"))));
-    writeFile(c.dir.filePath(QStringLiteral(".stignore")), "*.tmp");
-    const SyncFolder sync = SyncFolder::of(c.data);
-    QCOMPARE(sync.service, QStringLiteral("Syncthing"));
-    QCOMPARE(sync.root, c.dir.path());
-    QVERIFY(!localStateIgnored(sync, c.data));
-    QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
-    QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
-    const QByteArray rules = readFile(c.dir.filePath(QStringLiteral(".stignore")));
-    QVERIFY(rules.startsWith("*.tmp\n"));
-    QCOMPARE(rules.count("/spartiti/.archivio.lock\n"), 1);
-    QVERIFY(rules.contains("/spartiti/.annulla\n"));
-    QVERIFY(localStateIgnored(sync, c.data));
-}
-
-// A merge gave this editor's new scores 4 and 5 the numbers 5 and 6: their files move
-// with the merged archive through the journal (5L.jpg is both moved and moved onto). Cut
-// after every step, the next start leaves the old or the new state, whole, and says so.
-void TestSharedFolder::mergeMovesSurviveACutAtEveryStep()
-{
-    const auto prepare = [](const QString &data) {
-        QDir(data).removeRecursively();
-        QDir().mkpath(data + QStringLiteral("/audio"));
-        writeFile(data + QStringLiteral("/archivio.js"), testsupport::archiveBytes(testsupport::numberedRecords(4)));
-        for (const char *name : {"3L.jpg", "4L.jpg", "4R.jpg", "audio/4.mp3", "5L.jpg"})
-            writeFile(data + QLatin1Char('/') + QLatin1String(name), QByteArray("file ") + name);
-    };
-    QTemporaryDir dir;
-    const QString data = dir.filePath(QStringLiteral("spartiti"));
-    prepare(data);
-    const CatalogueFolder folder(data);
-    QHash<QString, quint64> owned;
-    for (const QString &path : {folder.leftPage(4), folder.rightPage(4), folder.track(4), folder.leftPage(5)})
-        owned.insert(path, inodeOf(path));
-    ReorganisationSteps steps;
-    steps.id = QStringLiteral("20261207-101500-000");
-    steps.description = QStringLiteral("salvataggio con le modifiche unite");
-    steps.newArchive = testsupport::archiveBytes(testsupport::numberedRecords(6));
-    QStringList problems;
-    planScoreFileMoves({{4, 5}, {5, 6}}, owned, data, steps, problems);
-    QVERIFY(problems.isEmpty());
-    QCOMPARE(steps.moves.size(), 4);
-    const filesnapshot::FileMap before = filesnapshot::snapshot(data);
-    QVERIFY(!applyReorganisation(data, steps));
-    const filesnapshot::FileMap after = filesnapshot::snapshot(data);
-    QCOMPARE(after.value(QStringLiteral("6L.jpg")), QByteArray("file 5L.jpg"));
-    QCOMPARE(after.value(QStringLiteral("5L.jpg")), QByteArray("file 4L.jpg"));
-    QCOMPARE(after.value(QStringLiteral("audio/5.mp3")), QByteArray("file audio/4.mp3"));
-    QCOMPARE(after.value(QStringLiteral("3L.jpg")), QByteArray("file 3L.jpg"));
-
-    for (int cut = 0;; ++cut) {
-        prepare(data);
-        const bool stopped = bool(applyReorganisation(data, steps, cut));
         QString report;
-        QVERIFY(!recoverReorganisation(data, report));
-        const filesnapshot::FileMap found = filesnapshot::snapshot(data);
-        QVERIFY2(found == before || found == after, qPrintable(QStringLiteral("cut after %1 steps").arg(cut)));
-        QCOMPARE(report.isEmpty(), !stopped);
-        if (!stopped)
-            break;
-        QVERIFY2(cut < 50, "the merge never completed");
+        const auto error = recoverReorganisation(c.data, report);
+        QVERIFY(error);
+        QVERIFY(error->message.contains(QStringLiteral("non è stato rinominato nessun file")));
+        QCOMPARE(readFile(outside + QStringLiteral("/segreto.txt")), QByteArray("segreto"));
+        QCOMPARE(readFile(outside + QStringLiteral("/20240101-000000/1L.jpg")), QByteArray("fuori"));
+        QCOMPARE(readFile(c.folder.leftPage(1)), QByteArray("pagina"));
+        QCOMPARE(readFile(c.folder.categoryList()), QByteArray("generi"));
+        QCOMPARE(readFile(c.folder.archive()), archive);
+        QVERIFY(!QFileInfo::exists(c.dir.filePath(QStringLiteral("rubato.jpg"))));
     }
-}
+    void syncthingRulesAreAddedOnce()
+    {
+        Catalogue c;
+        QVERIFY(QDir().mkpath(c.dir.filePath(QStringLiteral(".stfolder"))));
+        writeFile(c.dir.filePath(QStringLiteral(".stignore")), "*.tmp");
+        const SyncFolder sync = SyncFolder::of(c.data);
+        QCOMPARE(sync.service, QStringLiteral("Syncthing"));
+        QCOMPARE(sync.root, c.dir.path());
+        QVERIFY(!localStateIgnored(sync, c.data));
+        QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
+        QVERIFY(!keepLocalStateOutOfSync(sync, c.data));
+        const QByteArray rules = readFile(c.dir.filePath(QStringLiteral(".stignore")));
+        QVERIFY(rules.startsWith("*.tmp\n"));
+        QCOMPARE(rules.count("/spartiti/.archivio.lock\n"), 1);
+        QVERIFY(rules.contains("/spartiti/.annulla\n"));
+        QVERIFY(localStateIgnored(sync, c.data));
+    }
+    // A merge gave this editor's new scores 4 and 5 the numbers 5 and 6: their files move
+    // with the merged archive through the journal (5L.jpg is both moved and moved onto). Cut
+    // after every step, the next start leaves the old or the new state, whole, and says so.
+    void mergeMovesSurviveACutAtEveryStep()
+    {
+        const auto prepare = [](const QString &data) {
+            QDir(data).removeRecursively();
+            QDir().mkpath(data + QStringLiteral("/audio"));
+            writeFile(data + QStringLiteral("/archivio.js"), testsupport::archiveBytes(testsupport::numberedRecords(4)));
+            for (const char *name : {"3L.jpg", "4L.jpg", "4R.jpg", "audio/4.mp3", "5L.jpg"})
+                writeFile(data + QLatin1Char('/') + QLatin1String(name), QByteArray("file ") + name);
+        };
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("spartiti"));
+        prepare(data);
+        const CatalogueFolder folder(data);
+        QHash<QString, quint64> owned;
+        for (const QString &path : {folder.leftPage(4), folder.rightPage(4), folder.track(4), folder.leftPage(5)})
+            owned.insert(path, inodeOf(path));
+        ReorganisationSteps steps;
+        steps.id = QStringLiteral("20261207-101500-000");
+        steps.description = QStringLiteral("salvataggio con le modifiche unite");
+        steps.newArchive = testsupport::archiveBytes(testsupport::numberedRecords(6));
+        QStringList problems;
+        planScoreFileMoves({{4, 5}, {5, 6}}, owned, data, steps, problems);
+        QVERIFY(problems.isEmpty());
+        QCOMPARE(steps.moves.size(), 4);
+        const filesnapshot::FileMap before = filesnapshot::snapshot(data);
+        QVERIFY(!applyReorganisation(data, steps));
+        const filesnapshot::FileMap after = filesnapshot::snapshot(data);
+        QCOMPARE(after.value(QStringLiteral("6L.jpg")), QByteArray("file 5L.jpg"));
+        QCOMPARE(after.value(QStringLiteral("5L.jpg")), QByteArray("file 4L.jpg"));
+        QCOMPARE(after.value(QStringLiteral("audio/5.mp3")), QByteArray("file audio/4.mp3"));
+        QCOMPARE(after.value(QStringLiteral("3L.jpg")), QByteArray("file 3L.jpg"));
+
+        for (int cut = 0;; ++cut) {
+            prepare(data);
+            const bool stopped = bool(applyReorganisation(data, steps, cut));
+            QString report;
+            QVERIFY(!recoverReorganisation(data, report));
+            const filesnapshot::FileMap found = filesnapshot::snapshot(data);
+            QVERIFY2(found == before || found == after, qPrintable(QStringLiteral("cut after %1 steps").arg(cut)));
+            QCOMPARE(report.isEmpty(), !stopped);
+            if (!stopped)
+                break;
+            QVERIFY2(cut < 50, "the merge never completed");
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSharedFolder)
 #include "tst_sharedfolder.moc"
