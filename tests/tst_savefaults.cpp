@@ -194,7 +194,7 @@ private slots:
                 QDir().mkpath(data.path());
                 writeFile(data.archive(), old);
                 QProcess saver;
-                saver.start(QStringLiteral(SPARTITI_KILLEDSAVE), {source, data.archive(), QString::number(killAt)});
+                saver.start(QStringLiteral(SPARTITI_KILLEDHELPER), {"save", source, data.archive(), QString::number(killAt)});
                 QVERIFY(saver.waitForFinished(30000));
                 const QByteArray bytes = readFile(data.archive());
                 if (saver.exitStatus() == QProcess::NormalExit) {
