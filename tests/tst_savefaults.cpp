@@ -6,12 +6,15 @@
 #include "atomicfile.h"
 #include "catalogue.h"
 #include "cataloguefolder.h"
-#include "faultinjection.h"
+#include "testsupport.h"
 #include "filesnapshot.h"
 
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +25,57 @@ using testsupport::writeFile;
 using Field = ScoreCatalogue::Field;
 
 namespace {
+
+// Lowers this process's file size limit for its lifetime, so that a write past `bytes`
+// fails with EFBIG (SIGXFSZ is ignored meanwhile).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = std::min(bytes, m_saved.rlim_max);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+};
+
+// Changes `path` into `into`: "" removes it, "folder" (with a file inside), "file", "-> target"
+// (a symbolic link), "read-only" or "unreadable". Root ignores the permission bits.
+inline void changeBehindTheBack(const QString &path, const QString &into)
+{
+    if (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(path, into == QLatin1String("unreadable")
+                                                ? QFileDevice::WriteOwner
+                                                : QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        return;
+    }
+    QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+    if (into == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+        writeFile(path + QStringLiteral("/dentro.txt"), "non toccare");
+    } else if (into == QLatin1String("file")) {
+        writeFile(path, "un file, non una cartella");
+    } else if (into.startsWith(QLatin1String("-> "))) {
+        QVERIFY(QFile::link(into.mid(3), path));
+    }
+}
+
+// Gives the owner back every permission on `path` after a permission row.
+inline void restorePermissions(const QString &path)
+{
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
 
 // The count and slots 0 to upTo of every field: what a failure must leave alone.
 QStringList memory(const ScoreCatalogue &catalogue, int upTo)
@@ -135,20 +189,20 @@ private slots:
         };
         const bool diskFull = into == QLatin1String("no room") || into == QLatin1String("one byte short");
         if (!diskFull)
-            faultinjection::changeBehindTheBack(path, into);
+            changeBehindTheBack(path, into);
         auto disk = snapshot();
         const QStringList before = memory(catalogue, 41);
         const QByteArray old = readFile(destination);
 
         std::optional<Error> error;
         {
-            std::optional<faultinjection::FileSizeLimit> full;
+            std::optional<FileSizeLimit> full;
             if (diskFull)
                 full.emplace(rlim_t(into == QLatin1String("no room") ? 0 : expected.size() - 1));
             error = write();
         }
         if (into == QLatin1String("read-only"))
-            faultinjection::restorePermissions(path);
+            restorePermissions(path);
         QVERIFY2(failure.isEmpty() ? !error
                                    : error && error->message.startsWith(QStringLiteral("Impossibile "))
                                          && error->message.contains(failure)
