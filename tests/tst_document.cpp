@@ -197,8 +197,12 @@ private slots:
         Editor e;
         e.edit(2, Field::Title, QStringLiteral("non salvato"));
         e.notifier.choice = 0;
+        e.document.restoreBackup();   // "no" to the question: nothing changes
+        QCOMPARE(e.document.catalogue().title(2), QStringLiteral("non salvato"));
         e.notifier.yes = true;
         e.document.restoreBackup();
+        // The archive it replaced is kept beside the copy.
+        QCOMPARE(backups::list(catalogue().archive()).size(), 2);
         QCOMPARE(e.document.catalogue().scoreCount(), records);
         QCOMPARE(e.document.catalogue().title(1), QStringLiteral("Dalla copia"));
         QCOMPARE(e.document.history()->count(), 0);

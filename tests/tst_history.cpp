@@ -1,8 +1,7 @@
 // The session's history as the editor drives it: field edits across records and visits,
-// attaches, restoring a backup and deleting from the menu; the check window.
+// attaches and deleting from the menu; the check window.
 
 #include "atomicfile.h"
-#include "backups.h"
 #include "cataloguedocument.h"
 #include "checkwindow.h"
 #include "editorfixture.h"
@@ -90,22 +89,6 @@ private slots:
                      QByteArray("newnewnew"));
             QCOMPARE(e.document.catalogue().category(3), QStringLiteral("7"));
         }
-    }
-    // A restore asks first, and keeps the archive it replaces among the backups.
-    void restoreAsksAndKeepsTheReplacedArchive()
-    {
-        Editor e(2);
-        QVERIFY(e.load());
-        e.type("Text2", QStringLiteral("!"));
-        e.click("Command1");
-        QCOMPARE(backups::list(e.catalogue().archive()).size(), 1);
-        e.notifier.choice = 0;
-        e.document.restoreBackup();   // answered no
-        QCOMPARE(e.document.catalogue().title(2), QStringLiteral("Titolo 2!"));
-        e.notifier.yes = true;
-        e.document.restoreBackup();
-        QCOMPARE(e.record(), QStringLiteral("2|Titolo 2|Autore 2"));
-        QCOMPARE(backups::list(e.catalogue().archive()).size(), 2);
     }
     void checkWindowGoesToScore()
     {
