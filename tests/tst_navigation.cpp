@@ -4,7 +4,7 @@
 #include "browsertesting.h"
 #include "editorfixture.h"
 #include "pagepicker.h"
-#include "trackplayer.h"
+#include "fakeplayer.h"
 #include "trackwindow.h"
 
 #include <QMenu>
@@ -13,25 +13,7 @@
 using namespace spartiti;
 using testsupport::writeFile;
 using Editor = testsupport::EditorFixture;
-
-namespace {
-
-// Follows what the editor asks of a player, without sound.
-class FakePlayer : public TrackPlayer
-{
-public:
-    QStringList played;
-    bool playing = false;
-    void play(const QString &path) override
-    {
-        played.append(path);
-        playing = true;
-    }
-    void stop() override { playing = false; }
-    bool isPlaying() const override { return playing; }
-};
-
-} // namespace
+using testsupport::FakePlayer;
 
 class TestNavigation : public QObject
 {

@@ -6,8 +6,8 @@
 #include "atomicfile.h"
 #include "catalogue.h"
 #include "cataloguefolder.h"
-#include "testsupport.h"
 #include "filesnapshot.h"
+#include "testsupport.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -26,33 +26,24 @@ using Field = ScoreCatalogue::Field;
 
 namespace {
 
-// Lowers this process's file size limit for its lifetime, so that a write past `bytes`
-// fails with EFBIG (SIGXFSZ is ignored meanwhile).
-class FileSizeLimit
+// Lowers the file size limit while it lives, so that a write past `bytes` fails with
+// EFBIG as on a full disk (SIGXFSZ ignored meanwhile).
+struct FileSizeLimit
 {
-public:
+    rlimit saved{};
     explicit FileSizeLimit(rlim_t bytes)
     {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = std::min(bytes, m_saved.rlim_max);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{std::min(bytes, saved.rlim_max), saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_previousHandler)(int) = SIG_DFL;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
 
 // Changes `path` into `into`: "" removes it, "folder" (with a file inside), "file", "-> target"
 // (a symbolic link), "read-only" or "unreadable". Root ignores the permission bits.
-inline void changeBehindTheBack(const QString &path, const QString &into)
+void changeBehindTheBack(const QString &path, const QString &into)
 {
     if (into == QLatin1String("read-only") || into == QLatin1String("unreadable")) {
         QVERIFY(QFile::setPermissions(path, into == QLatin1String("unreadable")
@@ -69,12 +60,6 @@ inline void changeBehindTheBack(const QString &path, const QString &into)
     } else if (into.startsWith(QLatin1String("-> "))) {
         QVERIFY(QFile::link(into.mid(3), path));
     }
-}
-
-// Gives the owner back every permission on `path` after a permission row.
-inline void restorePermissions(const QString &path)
-{
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // The count and slots 0 to upTo of every field: what a failure must leave alone.
@@ -202,7 +187,7 @@ private slots:
             error = write();
         }
         if (into == QLatin1String("read-only"))
-            restorePermissions(path);
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY2(failure.isEmpty() ? !error
                                    : error && error->message.startsWith(QStringLiteral("Impossibile "))
                                          && error->message.contains(failure)

@@ -1,31 +1,14 @@
 // The A–B loop over a player without sound: where it sends the player back, and what it refuses.
 
+#include "fakeplayer.h"
 #include "trackloop.h"
 
 #include <QtTest>
 
 using namespace spartiti;
+using testsupport::FakePlayer;
 
 namespace {
-
-// Plays nothing; its position moves when the test says so, and seeks are noted.
-class FakePlayer : public TrackPlayer
-{
-public:
-    State current = State::Stopped;
-    qint64 at = 0;
-    QStringList seeks;
-
-    void play(const QString &) override { setState(State::Playing); }
-    void stop() override { setState(State::Stopped); }
-    bool isPlaying() const override { return current == State::Playing; }
-    State state() const override { return current; }
-    void pause() override { setState(State::Paused); }
-    void resume() override { setState(State::Playing); }
-    qint64 position() const override { return at; }
-    void seek(qint64 milliseconds) override { seeks.append(QString::number(at = milliseconds)); }
-    void setState(State state) { emit stateChanged(current = state); }
-};
 
 QString orNone(std::optional<qint64> point) { return point ? QString::number(*point) : QString(); }
 
