@@ -1,5 +1,5 @@
 // The catalogue document without a window: two editors on one archive, another program
-// changing it, restoring backups, the backups saving leaves, and the lock.
+// changing it, restoring backups and the backups saving leaves.
 
 #include "archive.h"
 #include "backups.h"
@@ -216,39 +216,6 @@ private slots:
         QVERIFY(e.document.save());
         QCOMPARE(onDisk().size(), full ? records : records + 1);
         QCOMPARE(onDisk().last(), full ? QStringLiteral("Titolo %1|Autore %1").arg(records) : QStringLiteral("|"));
-    }
-    void lock_data()
-    {
-        QTest::addColumn<QString>("holder");
-        QTest::newRow("free") << "";
-        QTest::newRow("held by a running editor") << "live";
-        QTest::newRow("no lock can be made") << "no folder";
-    }
-    void lock()
-    {
-        QFETCH(QString, holder);
-        const bool asked = holder == QLatin1String("live");   // only a running editor's lock stops this one
-        Editor other, mine;
-        if (holder == QLatin1String("live"))
-            QVERIFY(other.document.acquireLock());
-        // Undo files of a killed session: only an editor that holds the lock removes them.
-        const QString leftover = catalogue().file(QStringLiteral(".annulla/2147483647-1/1"));
-        QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
-        writeFile(leftover, "kept");
-        if (holder == QLatin1String("no folder"))
-            QVERIFY(QDir(catalogue().path()).removeRecursively());
-        mine.notifier.yes = true;   // open anyway, when asked
-        QVERIFY(mine.document.acquireLock());
-        QCOMPARE(mine.notifier.asked.size(), int(asked));
-        QCOMPARE(QFileInfo::exists(catalogue().file(QStringLiteral(".annulla"))), asked);
-        QCOMPARE(mine.document.holdsLock(), !asked && holder != QLatin1String("no folder"));
-        if (!asked)
-            return;
-        const QString question = mine.notifier.asked.first();
-        QVERIFY2(question.contains(QStringLiteral("processo %1 su ").arg(QCoreApplication::applicationPid())),
-                 qPrintable(question));
-        mine.notifier.yes = false;
-        QVERIFY(!mine.document.acquireLock());
     }
     // Both editors add a score 4; at the merge this one's becomes 5 and takes the page attached
     // here, never over a file already at 5; the other's track stays with the disk's score 4.

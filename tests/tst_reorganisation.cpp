@@ -240,7 +240,7 @@ private slots:
             for (int killAt = 1;; ++killAt) {
                 QVERIFY2(killAt < 100, "the helper never got through");
                 QProcess helper;
-                helper.start(QStringLiteral(SPARTITI_KILLEDHELPER), {"reorganise", data, QString::number(step), QString::number(killAt)});
+                helper.start(QStringLiteral(SPARTITI_KILLEDHELPER), {data, QString::number(step), QString::number(killAt)});
                 QVERIFY(helper.waitForFinished(60000));
                 if (helper.exitStatus() == QProcess::NormalExit) {
                     QVERIFY2(helper.exitCode() == 0, helper.readAllStandardError().constData());

@@ -1,6 +1,6 @@
 // Faults injected into saving the archive and copying a page or a track: a write that fails
-// partway, a kill at every sync, files changed behind the program's back, the sync before the
-// rename. The file on disk is always the old one or the new one; memory survives a failure.
+// partway, files changed behind the program's back, the sync before the rename. The file on
+// disk is always the old one or the new one; memory survives a failure.
 
 #include "archive.h"
 #include "atomicfile.h"
@@ -9,7 +9,6 @@
 #include "filesnapshot.h"
 #include "testsupport.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <algorithm>
@@ -210,44 +209,6 @@ private slots:
             QCOMPARE(seen.calls, 1);
             QCOMPARE(seen.synced, expected);
             QCOMPARE(seen.destinationThen, old);
-        }
-    }
-    // A helper process saves B over A, and A over B, and is killed at every sync to disk in
-    // turn, until it gets through: after every kill the archive is the old or the new one
-    // to the byte, and only a save that got through leaves the new one unsynced never.
-    void killedWhileSaving()
-    {
-        testsupport::WorkingFolder folder;
-        const CatalogueFolder data = folder.catalogue();
-        auto bigRecords = testsupport::numberedRecords(2000);
-        bigRecords[1000][0] = "Caff\xe8 \x80 nel mezzo";
-        const QByteArray versions[] = {archiveBytes(testsupport::numberedRecords(30)), archiveBytes(bigRecords)};
-        for (int to = 0; to < 2; ++to) {
-            const QByteArray &old = versions[1 - to];
-            const QString source = folder.file(QStringLiteral("nuovo.js"));
-            writeFile(source, versions[to]);
-            int kills = 0;
-            for (int killAt = 1;; ++killAt) {
-                QVERIFY2(killAt < 20, "the save never got through");
-                QDir(data.path()).removeRecursively();
-                QDir().mkpath(data.path());
-                writeFile(data.archive(), old);
-                QProcess saver;
-                saver.start(QStringLiteral(SPARTITI_KILLEDHELPER), {"save", source, data.archive(), QString::number(killAt)});
-                QVERIFY(saver.waitForFinished(30000));
-                const QByteArray bytes = readFile(data.archive());
-                if (saver.exitStatus() == QProcess::NormalExit) {
-                    QVERIFY2(saver.exitCode() == 0, saver.readAllStandardError().constData());
-                    QCOMPARE(bytes, versions[to]);
-                    break;
-                }
-                ++kills;
-                QVERIFY2(bytes == old || bytes == versions[to], qPrintable(QStringLiteral("killed at sync %1").arg(killAt)));
-                // Killed before the file is synced, the rename has not happened yet.
-                if (killAt == 1)
-                    QCOMPARE(bytes, old);
-            }
-            QVERIFY(kills >= 1);
         }
     }
 };
