@@ -1,9 +1,8 @@
 #pragma once
 
-// While one lives, the sync of every file written waits until the test releases it, so
-// that an attach's copy is still running while the test does something else. A folder's
-// sync, after the rename, is let through. At the end every held sync is let go, the
-// document's attach is waited for and the real sync comes back.
+// While one lives, the sync of every file written waits until the test releases it, so that
+// an attach's copy is still running while the test does something else; a folder's sync is
+// let through. At the end the held syncs go, the attach is waited for, the real sync is back.
 
 #include "atomicfile.h"
 #include "cataloguedocument.h"
@@ -19,11 +18,7 @@ namespace testsupport {
 class HeldSync
 {
 public:
-    explicit HeldSync(spartiti::CatalogueDocument &document)
-        : m_document(document)
-    {
-        spartiti::syncFile = held;
-    }
+    explicit HeldSync(spartiti::CatalogueDocument &document) : m_document(document) { spartiti::syncFile = held; }
     ~HeldSync()
     {
         gate().release(100);
@@ -47,7 +42,6 @@ private:
             gate().acquire();
         return ::fsync(fd);
     }
-
     spartiti::CatalogueDocument &m_document;
 };
 
