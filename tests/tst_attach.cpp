@@ -2,8 +2,6 @@
 // each copies the chosen file under the score's name on a thread and says once how it ended.
 
 #include "attachjob.h"
-#include "cataloguedocument.h"
-#include "cataloguefolder.h"
 #include "filesnapshot.h"
 #include "module1.h"
 #include "testsupport.h"
@@ -35,16 +33,12 @@ struct Outcome
 void attachAs(CatalogueDocument &document, const QString &kind, int score, const QString &path, int code,
               Outcome &outcome)
 {
-    const ScoreFile jobKind = kind == QLatin1String("left") ? ScoreFile::LeftPage
-        : kind == QLatin1String("right")                         ? ScoreFile::RightPage
-                                                                  : ScoreFile::Track;
+    const ScoreFile jobKind = kind == QLatin1String("left")  ? ScoreFile::LeftPage
+                            : kind == QLatin1String("right") ? ScoreFile::RightPage : ScoreFile::Track;
     QObject requester;
     QObject::connect(&document, &CatalogueDocument::attachFinished, &requester,
                      [&](QObject *who, int number, const std::optional<Error> &error) {
-                         ++outcome.finished;
-                         outcome.requester = who;
-                         outcome.number = number;
-                         outcome.error = error;
+                         outcome = {error, outcome.finished + 1, who, number, outcome.running};
                      });
     QObject::connect(&document, &CatalogueDocument::attachRunningChanged, &requester,
                      [&](bool running) { outcome.running.append(running); });
@@ -52,8 +46,7 @@ void attachAs(CatalogueDocument &document, const QString &kind, int score, const
         outcome.error = refused;
         QVERIFY(!document.attachRunning());
         QCoreApplication::processEvents();
-        QCOMPARE(outcome.finished, 0);
-        QCOMPARE(outcome.running, QList<bool>());
+        QVERIFY(outcome.finished == 0 && outcome.running.isEmpty());
         return;
     }
     QVERIFY(document.attachRunning());
@@ -84,10 +77,13 @@ private slots:
         QTest::addColumn<QString>("removed");      // made missing before the attach
         QTest::addColumn<FileMap>("written");
         QTest::addColumn<QStringList>("mentions"); // what the error must name, one "Prima...": all of it; none: success
-        const QStringList pages{"Prima devi selezionare un file!"};
-        const QStringList track{"Prima devi selezionare un file mp3!"};
+        const QStringList pages{"Prima devi selezionare un file!"}, track{"Prima devi selezionare un file mp3!"};
         const auto succeeds = [](const char *name, const char *kind, int score, int code, const FileMap &written) {
             QTest::newRow(name) << kind << score << "*" << code << "" << written << QStringList();
+        };
+        const auto fails = [](const char *name, const char *kind, const char *path, int code, const char *removed,
+                              const QStringList &mentions, const FileMap &written = {}) {
+            QTest::newRow(name) << kind << 12 << path << code << removed << written << mentions;
         };
 
         succeeds("left page, then placeholder on the right", "left", 12, 0,
@@ -98,24 +94,19 @@ private slots:
                  {{"spartiti/1L.jpg", chosenBytes}, {"spartiti/1R.jpg", placeholderBytes}});
         succeeds("score 123, no leading zeros, last category", "track", 123, 33, {{"spartiti/audio/123.mp3", chosenBytes}});
 
-        QTest::newRow("right, nothing chosen") << "right" << 12 << "" << 0 << "" << FileMap{} << pages;
-        QTest::newRow("track, nothing chosen") << "track" << 12 << "" << 3 << "" << FileMap{} << track;
-        QTest::newRow("left, chosen file deleted") << "left" << 12 << "pick/gone.jpg" << 0 << "" << FileMap{} << pages;
-        QTest::newRow("right, a folder") << "right" << 12 << "pick" << 0 << "" << FileMap{} << pages;
-        QTest::newRow("track, category 0") << "track" << 12 << "*" << 0 << "" << FileMap{} << QStringList{"categoria 0"};
-        QTest::newRow("track, category 34") << "track" << 12 << "*" << 34 << "" << FileMap{} << QStringList{"categoria 34"};
-        QTest::newRow("left: placeholder missing keeps the new left page")
-            << "left" << 12 << "*" << 0 << "spartiti/m.jpg" << FileMap{{"spartiti/12L.jpg", chosenBytes}}
-            << QStringList{"sinistra dello spartito 12 è stata allegata", "m.jpg", "non esiste"};
-        QTest::newRow("left: data folder missing") << "left" << 12 << "*" << 0 << "spartiti" << FileMap{}
-                                                   << QStringList{"sinistra dello spartito 12 non è", "12L.jpg"};
-        QTest::newRow("right: data folder missing") << "right" << 12 << "*" << 0 << "spartiti" << FileMap{}
-                                                    << QStringList{"destra dello spartito 12 non è", "12R.jpg"};
-        QTest::newRow("track: audio folder missing")
-            << "track" << 12 << "*" << 7 << "spartiti/audio" << FileMap{}
-            << QStringList{"base mp3 dello spartito 12 non è", "categoria non è cambiata", "audio"};
-        QTest::newRow("track: copy cancelled halfway")
-            << "cancelled" << 12 << "pick/big.mp3" << 7 << "" << FileMap{} << QStringList{"annullata", "big.mp3"};
+        fails("right, nothing chosen", "right", "", 0, "", pages);
+        fails("track, nothing chosen", "track", "", 3, "", track);
+        fails("left, chosen file deleted", "left", "pick/gone.jpg", 0, "", pages);
+        fails("right, a folder", "right", "pick", 0, "", pages);
+        fails("track, category 0", "track", "*", 0, "", {"categoria 0"});
+        fails("track, category 34", "track", "*", 34, "", {"categoria 34"});
+        fails("left: placeholder missing keeps the new left page", "left", "*", 0, "spartiti/m.jpg",
+              {"sinistra dello spartito 12 è stata allegata", "m.jpg", "non esiste"}, {{"spartiti/12L.jpg", chosenBytes}});
+        fails("left: data folder missing", "left", "*", 0, "spartiti", {"sinistra dello spartito 12 non è", "12L.jpg"});
+        fails("right: data folder missing", "right", "*", 0, "spartiti", {"destra dello spartito 12 non è", "12R.jpg"});
+        fails("track: audio folder missing", "track", "*", 7, "spartiti/audio",
+              {"base mp3 dello spartito 12 non è", "categoria non è cambiata", "audio"});
+        fails("track: copy cancelled halfway", "cancelled", "pick/big.mp3", 7, "", {"annullata", "big.mp3"});
     }
     // An attach writes byte-equal copies for the score asked for and touches nothing else; a track
     // sets the category too. A refusal or a failure says what was done and leaves the category.
@@ -131,19 +122,17 @@ private slots:
         // A placeholder, score 12's pages and track, score 1's left page; the chosen file outside.
         testsupport::WorkingFolder folder;
         QDir().mkpath(folder.file(QStringLiteral("pick")));
-        writeFile(folder.file(QStringLiteral("spartiti/m.jpg")), placeholderBytes);
-        writeFile(folder.file(QStringLiteral("spartiti/12L.jpg")), "old left");
-        writeFile(folder.file(QStringLiteral("spartiti/12R.jpg")), "old right");
-        writeFile(folder.file(QStringLiteral("spartiti/1L.jpg")), "score one");
-        writeFile(folder.file(QStringLiteral("spartiti/audio/12.mp3")), "old track");
-        writeFile(folder.file(QStringLiteral("pick/scelto.png")), chosenBytes);
+        const FileMap before{{"spartiti/m.jpg", placeholderBytes}, {"spartiti/12L.jpg", "old left"},
+                             {"spartiti/12R.jpg", "old right"}, {"spartiti/1L.jpg", "score one"},
+                             {"spartiti/audio/12.mp3", "old track"}, {"pick/scelto.png", chosenBytes}};
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            writeFile(folder.file(it.key()), it.value());
         if (!removed.isEmpty()) {
             const QString gone = folder.file(removed);
             QVERIFY(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
         }
         const QString chosen = path == QLatin1String("*") ? folder.file(QStringLiteral("pick/scelto.png"))
-                             : path.isEmpty()             ? QString()
-                                                          : folder.file(path);
+                                                          : path.isEmpty() ? QString() : folder.file(path);
         if (path.endsWith(QLatin1String("big.mp3"))) {
             // Large enough that the cancel always comes while the copy runs: a sparse file,
             // whose blocks cost nothing until they are copied.
@@ -154,8 +143,7 @@ private slots:
         testsupport::RecordingNotifier notifier;
         CatalogueDocument document(folder.catalogue(), state, notifier);
         state.setCurrentNumber(score);
-        // The editor showed the score on show with its files: those the attach replaces are
-        // the ones the user saw.
+        // The editor showed the score with its files: those the attach replaces are the ones the user saw.
         document.noteFilesSeen(score);
         const FileMap expected = snapshotWith(folder.path(), written);
 
@@ -167,15 +155,11 @@ private slots:
         QCOMPARE(snapshot(folder.path()), expected);
         const bool categorised = kind == "track" && mentions.isEmpty();
         QCOMPARE(document.catalogue().category(score), categorised ? QString::number(code) : QString());
-        if (mentions.isEmpty()) {
-            QVERIFY2(!error, error ? qPrintable(error->message) : "");
+        QVERIFY2(bool(error) != mentions.isEmpty(), error ? qPrintable(error->message) : "");   // an error exactly when expected
+        if (!error)
             return;
-        }
-        QVERIFY(error);
-        if (mentions.first().startsWith(QStringLiteral("Prima"))) {
-            QCOMPARE(error->kind, Error::Kind::NoSelection);
-            QCOMPARE(error->message, mentions.first());
-        }
+        if (mentions.first().startsWith(QStringLiteral("Prima")))
+            QCOMPARE(std::pair(error->kind, error->message), std::pair(Error::Kind::NoSelection, mentions.first()));
         for (const QString &word : mentions)
             QVERIFY2(error->message.contains(word), qPrintable(error->message));
     }

@@ -3,12 +3,9 @@
 
 #include "archive.h"
 #include "backups.h"
-#include "cataloguedocument.h"
-#include "cataloguefolder.h"
 #include "module1.h"
 #include "testsupport.h"
 
-#include <QSignalSpy>
 #include <QUndoStack>
 
 #include <cstdio>
@@ -105,8 +102,7 @@ private slots:
     {
         QFETCH(QList<int>, answers);
         QFETCH(QString, secondScore);
-        const bool conflict = answers.size() > 1;
-        const bool saved = answers.last() != 2;
+        const bool conflict = answers.size() > 1, saved = answers.last() != 2;
         Editor a, b;
         a.edit(2, Field::Title, QStringLiteral("Da A"));
         b.edit(2, conflict ? Field::Title : Field::Author, conflict ? QStringLiteral("Da B") : QStringLiteral("Autore B"));
@@ -247,8 +243,7 @@ private slots:
         const QString told = b.notifier.informed.last();
         QVERIFY2(told.contains(QStringLiteral("4 → 5")), qPrintable(told));
         // A file that stays where it is keeps its place; the message names the one left behind.
-        QCOMPARE(told.contains(QStringLiteral("non è stato rinominato in \"%1\"").arg(catalogue().rightPage(5))),
-                 occupied);
+        QCOMPARE(told.contains(QStringLiteral("non è stato rinominato in \"%1\"").arg(catalogue().rightPage(5))), occupied);
     }
 };
 

@@ -1,16 +1,9 @@
 // The session's history as the editor drives it: field edits across records and visits,
 // attaches and deleting from the menu; the check window.
 
-#include "atomicfile.h"
-#include "cataloguedocument.h"
 #include "checkwindow.h"
 #include "editorfixture.h"
 #include "heldsync.h"
-
-#include <QScopeGuard>
-#include <QSignalSpy>
-
-#include <unistd.h>
 
 using namespace spartiti;
 using testsupport::readFile;
@@ -41,8 +34,7 @@ private slots:
         e.history()->undo();
         QCOMPARE(e.record(), QStringLiteral("2|Titolo 2 a|Autore 2"));
         QCOMPARE(e.history()->count(), 3);
-        e.history()->redo();
-        e.history()->redo();
+        e.history()->setIndex(3);   // redo both
         QCOMPARE(e.record(), QStringLiteral("5|Titolo 5|"));
         QCOMPARE(e.document.catalogue().title(2), QStringLiteral("Titolo 2 a b"));
 
@@ -76,15 +68,13 @@ private slots:
         QVERIFY(e.document.isModified());
 
         for (int round = 0; round < 2; ++round) {
-            e.history()->undo();
-            e.history()->undo();
+            e.history()->setIndex(0);   // undo both
             QCOMPARE(e.selector()->value(), 3);
             QCOMPARE(readFile(catalogue.leftPage(3)), oldLeft);
             QVERIFY(!QFileInfo::exists(catalogue.rightPage(3)) && !QFileInfo::exists(catalogue.track(3)));
             QCOMPARE(e.document.catalogue().category(3), QStringLiteral("3"));
             QVERIFY(!e.document.isModified());
-            e.history()->redo();
-            e.history()->redo();
+            e.history()->setIndex(2);
             QCOMPARE(readFile(catalogue.leftPage(3)) + readFile(catalogue.rightPage(3)) + readFile(catalogue.track(3)),
                      QByteArray("newnewnew"));
             QCOMPARE(e.document.catalogue().category(3), QStringLiteral("7"));
@@ -146,8 +136,7 @@ private slots:
 
         e.history()->undo();
         QCOMPARE(e.document.catalogue().scoreCount(), 4);
-        QCOMPARE(readFile(catalogue.leftPage(2)), QByteArray("pagina 2"));
-        QCOMPARE(readFile(catalogue.leftPage(3)), QByteArray("pagina 3"));
+        QCOMPARE(readFile(catalogue.leftPage(2)) + '|' + readFile(catalogue.leftPage(3)), QByteArray("pagina 2|pagina 3"));
         QVERIFY(!QFileInfo::exists(catalogue.file(QStringLiteral("eliminati"))));
         e.history()->redo();
         QCOMPARE(readFile(catalogue.archive()), deleted);
