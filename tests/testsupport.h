@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QString>
 #include <QTemporaryDir>
@@ -94,6 +95,17 @@ inline QList<QList<QByteArray>> numberedRecords(int count)
         records.append({"Titolo " + QByteArray::number(i), "Autore " + QByteArray::number(i),
                         "tag uno", QByteArray::number(i % 34)});
     return records;
+}
+
+// The standard output of an outside tool (python3, pdftotext, pdfimages); a failure is
+// shown as a warning, and the test then fails on the missing output.
+inline QByteArray runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        qWarning() << program << process.readAllStandardError();
+    return process.readAllStandardOutput();
 }
 
 // Attaches `chosen` to score `number` as the windows do, and waits for the outcome.

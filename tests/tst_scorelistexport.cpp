@@ -11,7 +11,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QStandardPaths>
 
 using namespace spartiti;
@@ -19,19 +18,10 @@ using Table = QList<QStringList>;
 
 namespace {
 
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qWarning() << program << process.readAllStandardError();
-    return process.readAllStandardOutput();
-}
-
 // The records as Python's csv module reads them: the reference reader, not ours.
 Table readCsvWithPython(const QString &path)
 {
-    const QByteArray json = run("python3", {"-c",
+    const QByteArray json = testsupport::runTool("python3", {"-c",
                                             "import csv, json, sys\n"
                                             "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
                                             "    print(json.dumps(list(csv.reader(f))))\n",
@@ -48,7 +38,7 @@ QString exportedText(ScoreListFormat format, const QList<ScoreListRow> &rows)
     QTemporaryDir dir;
     const QString path = dir.filePath("elenco.pdf");
     const auto error = exportScoreList(path, format, rows, "Elenco degli spartiti", QDate(2024, 3, 9));
-    return error ? error->message : QString::fromUtf8(run("pdftotext", {path, "-"}));
+    return error ? error->message : QString::fromUtf8(testsupport::runTool("pdftotext", {path, "-"}));
 }
 
 const QStringList csvHeader = {"numero", "titolo", "autore", "tag", "categoria", "pagine", "traccia"};

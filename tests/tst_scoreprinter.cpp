@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QPrinter>
-#include <QProcess>
 #include <QStandardPaths>
 
 using namespace spartiti;
@@ -17,15 +16,6 @@ void writePage(const QString &path, const QColor &colour, const QSize &size)
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     QVERIFY(image.save(path, "JPEG", 95));
-}
-
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0)
-        qWarning() << program << process.readAllStandardError();
-    return process.readAllStandardOutput();
 }
 
 } // namespace
@@ -94,7 +84,7 @@ private slots:
         for (const QString &unreadable : outcome.unreadable)
             named.append(unreadable.section(':', 0, 0));
         QTEST(named, "leftOut");
-        run("pdftoppm", {"-r", "30", "-png", dir.file("pagine.pdf"), dir.file("foglio")});
+        testsupport::runTool("pdftoppm", {"-r", "30", "-png", dir.file("pagine.pdf"), dir.file("foglio")});
         const QStringList sheets = QDir(dir.path()).entryList({"foglio-*.png"}, QDir::Files, QDir::Name);
         QCOMPARE(sheets.size(), colours.size());
         for (qsizetype i = 0; i < sheets.size(); ++i) {
