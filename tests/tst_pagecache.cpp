@@ -164,6 +164,9 @@ private slots:
         QTest::addColumn<QList<int>>("ahead");   // two scores in the direction of travel, one behind
         QTest::newRow("forward") << 5 << 1 << QList<int>{6, 7, 4};
         QTest::newRow("backward") << 5 << -1 << QList<int>{4, 3, 6};
+        QTest::newRow("forward at the last") << 12 << 1 << QList<int>{11};
+        QTest::newRow("backward at the first") << 1 << -3 << QList<int>{2};
+        QTest::newRow("before the last") << 11 << 10 << QList<int>{12, 10};
     }
     void readAheadFollowsTheDirection()
     {
@@ -181,9 +184,14 @@ private slots:
     {
         QTest::addColumn<QString>("before");   // what the thumbnail folder holds
         QTest::addColumn<char>("shown");       // 'r' from the red thumbnail, 'b' from the file
-        QTest::newRow("nothing") << "nothing" << 'b';
-        QTest::newRow("another program's thumbnail") << "valid" << 'r';
-        QTest::newRow("file touched since") << "stale" << 'b';
+        QTest::addColumn<char>("kept");        // the thumbnail found afterwards, '-' none
+        QTest::newRow("nothing") << "nothing" << 'b' << 'b';
+        QTest::newRow("another program's thumbnail") << "valid" << 'r' << 'r';
+        QTest::newRow("file touched since") << "stale" << 'b' << 'b';
+        QTest::newRow("size differs") << "size" << 'b' << 'b';
+        QTest::newRow("another file's thumbnail") << "foreign" << 'b' << 'b';
+        QTest::newRow("only a smaller one") << "small" << 'b' << 'b';
+        QTest::newRow("cache folder not writable") << "unwritable" << 'b' << '-';
     }
     void thumbnails()
     {
@@ -196,12 +204,14 @@ private slots:
         setModified(path, time);
         ThumbnailStore::Original original = ThumbnailStore::originalOf(path);
         ThumbnailStore store(root);
-        const QString thumbnail = store.pathFor(original, 512);
-        if (before == "valid" || before == "stale") {
+        const QString thumbnail = store.pathFor(original, before == "small" ? 256 : 512);
+        if (before == "unwritable") {
+            writeFile(root, "un file al posto della cartella");
+        } else if (before != "nothing") {   // a thumbnail as another program leaves it: red, with its keys
             QImage red = plainPage(365, 512, Qt::red).convertToFormat(QImage::Format_ARGB32);
-            red.setText("Thumb::URI", QString::fromUtf8(original.uri));
+            red.setText("Thumb::URI", before == "foreign" ? "file:///altrove.jpg" : QString::fromUtf8(original.uri));
             red.setText("Thumb::MTime", QString::number(original.mtime));
-            red.setText("Thumb::Size", QString::number(original.size));
+            red.setText("Thumb::Size", QString::number(original.size + (before == "size")));
             QVERIFY(QDir().mkpath(QFileInfo(thumbnail).path()) && red.save(thumbnail, "PNG"));
         }
         if (before == "stale") {
@@ -212,7 +222,9 @@ private slots:
         QTEST(colourAt(page.picture, 100, 176), "shown");
         keepThumbnail(store, page);
         const QImage kept = store.find(original, 512);
-        QTEST(kept.isNull() ? '-' : colourAt(kept, 180, 250), "shown");   // the thumbnail kept
+        QTEST(kept.isNull() ? '-' : colourAt(kept, 180, 250), "kept");
+        if (before == "unwritable")
+            return;
         // Alone in its folder, named and placed as every other program names and places them.
         QCOMPARE(QDir(root + "/x-large").entryList(QDir::Files), QStringList{QFileInfo(thumbnail).fileName()});
         QCOMPARE(ThumbnailStore::fileNameFor("file:///home/jens/photos/me.png"), "c6ee772d9e49320e97ec29a7eb5b1697.png");

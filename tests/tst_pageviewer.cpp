@@ -93,6 +93,7 @@ private slots:
         QVERIFY(fitted.pixelColor(100, 100).lightness() > 240);   // the page
         QVERIFY(fitted.pixelColor(20, 100).lightness() < 100);    // the dark surround, beside its 100 pixels
         QTest::keyClick(&viewer, Qt::Key_0);
+        viewer.resize(220, 200);   // a chosen zoom stays when the window changes
         QCOMPARE(viewer.zoom(), 1.0);
         QTest::keyClick(&viewer, Qt::Key_Plus);
         QVERIFY(viewer.zoom() > 1.0);
@@ -107,6 +108,7 @@ private slots:
             QTest::keyClick(&viewer, key);
             QCOMPARE(viewer.page(), page);
         }
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Spartito 1, pagina di destra"));
         QTest::keyClick(&viewer, Qt::Key_Escape);
         QVERIFY(!viewer.isVisible());
     }

@@ -1,6 +1,7 @@
 // The A–B loop over a player without sound: where it sends the player back, and what it refuses.
 
 #include "fakeplayer.h"
+#include "playerwindow.h"
 #include "trackloop.h"
 
 #include <QtTest>
@@ -57,6 +58,13 @@ private slots:
         }
         QTEST(player.seeks.join(QLatin1Char(' ')), "seeks");
         QTEST(orNone(loop.start()) + QLatin1Char('-') + orNone(loop.end()), "loop");
+    }
+    void clockText()
+    {
+        const QList<std::pair<qint64, QString>> times{
+            {-5, "0:00"}, {59999, "0:59"}, {3599999, "59:59"}, {3600000, "1:00:00"}, {36061000, "10:01:01"}};
+        for (const auto &[milliseconds, shown] : times)
+            QCOMPARE(PlayerWindow::clockText(milliseconds), shown);
     }
 };
 
