@@ -4,7 +4,6 @@
 // quick ways to write and read files in it.
 
 #include "cataloguedocument.h"
-#include "cataloguefolder.h"
 #include "notifier.h"
 
 #include <QByteArray>

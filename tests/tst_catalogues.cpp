@@ -120,6 +120,8 @@ private slots:
                 QVERIFY(told.text.contains(QStringLiteral("non c'è più")));
                 QCOMPARE(RecentCatalogues().folders(), QStringList{QDir::cleanPath(named)});
                 QVERIFY(!app.editor());
+                emit app.welcome()->recentCatalogueRequested(named);   // the one still there opens
+                QVERIFY(shows(app, named) && !app.welcome()->isVisible());
             }
             return;
         }

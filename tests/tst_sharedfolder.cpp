@@ -44,9 +44,8 @@ struct Editor
 QString title(const QString &archive, int number)
 {
     ScoreCatalogue catalogue;
-    if (loadArchiveBytes(catalogue, readFile(archive), archive))
-        return QStringLiteral("<unreadable>");
-    return catalogue.title(number) + QLatin1Char('|') + catalogue.author(number);
+    const bool unreadable = bool(loadArchiveBytes(catalogue, readFile(archive), archive));
+    return unreadable ? QStringLiteral("<unreadable>") : catalogue.title(number) + QLatin1Char('|') + catalogue.author(number);
 }
 
 struct Catalogue
@@ -214,7 +213,7 @@ private slots:
 
         // A score that was already on disk cannot step aside: only replace or cancel.
         writeFile(c.folder.rightPage(2), "pagina destra dell'altro");
-        mine.notifier.choices = {};
+        mine.notifier.choices = {1};   // "Annulla"
         QVERIFY(!startAttachAsking(mine.document, mine.notifier, ScoreFile::RightPage, 2, c.chosen, 0, nullptr));
         QCOMPARE(mine.notifier.buttons, QStringList({QStringLiteral("Sostituisci"), QStringLiteral("Annulla")}));
         QCOMPARE(readFile(c.folder.rightPage(2)), QByteArray("pagina destra dell'altro"));

@@ -61,10 +61,9 @@ private slots:
     }
     void clockText()
     {
-        const QList<std::pair<qint64, QString>> times{
-            {-5, "0:00"}, {59999, "0:59"}, {3599999, "59:59"}, {3600000, "1:00:00"}, {36061000, "10:01:01"}};
-        for (const auto &[milliseconds, shown] : times)
-            QCOMPARE(PlayerWindow::clockText(milliseconds), shown);
+        for (const auto &[ms, shown] : QList<std::pair<qint64, QString>>{
+                 {-5, "0:00"}, {59999, "0:59"}, {3599999, "59:59"}, {3600000, "1:00:00"}, {36061000, "10:01:01"}})
+            QCOMPARE(PlayerWindow::clockText(ms), shown);
     }
 };
 
