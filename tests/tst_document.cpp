@@ -19,10 +19,8 @@ using Field = ScoreCatalogue::Field;
 
 namespace {
 
-// The test's temporary folder, made afresh for each test function.
+// The test's temporary folder, made afresh for each test function, and its catalogue.
 std::optional<testsupport::WorkingFolder> folder;
-
-// The catalogue in the test's temporary folder.
 CatalogueFolder catalogue() { return folder->catalogue(); }
 
 // One editor's document on the temporary folder's archive.
@@ -78,8 +76,10 @@ private slots:
 
         QVERIFY(a.document.save() && a.document.save() && a.document.save());
         QCOMPARE(backups::list(catalogue().archive()).size(), 1);   // saves without an edit add nothing
-        // A save that fails after keeping a backup takes that backup back.
+        // A save that fails after keeping a backup (of an archive no backup holds yet) takes it back.
         a.document.setField(1, Field::Title, QStringLiteral("modificato"), 3);
+        QVERIFY(a.document.save());
+        a.document.setField(1, Field::Title, QStringLiteral("di nuovo"), 4);
         QVERIFY(QFile::setPermissions(catalogue().archive(), QFileDevice::ReadOwner));
         QVERIFY(!a.document.save());
         QCOMPARE(a.notifier.warned.size(), 1);

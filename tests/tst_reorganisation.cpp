@@ -156,8 +156,8 @@ private slots:
         QTest::addColumn<QString>("outcome");   // what start-up says: finished, undone or refused
         const Damage none, tearMark = [](QByteArray &j) { j.chop(4); };
         QTest::newRow("mark of the second phase torn") << 9 << "" << tearMark << "portato a termine";
-        QTest::newRow("a file gone before it was renamed") << 2 << "5L.jpg" << none << "annullato";
-        QTest::newRow("a parked file gone in the second phase") << 12 << "parked" << none << "annullato";
+        QTest::newRow("a file gone before it was renamed") << 2 << "5L.jpg" << none << "annullato, ma questi file non si sono potuti rimettere a posto: 5L.jpg.";
+        QTest::newRow("a parked file gone in the second phase") << 12 << "parked" << none << "annullato, ma questi file non si sono potuti rimettere a posto: audio/1.mp3.";
         QTest::newRow("truncated journal") << 2 << "" << Damage([](QByteArray &j) { j.truncate(j.size() / 2); }) << "danneggiato";
         QTest::newRow("one byte changed") << 12 << "" << Damage([](QByteArray &j) { j[j.size() / 3] = j[j.size() / 3] ^ 1; }) << "danneggiato";
         QTest::newRow("text after the checksum") << 2 << "" << Damage([](QByteArray &j) { j += "altro\n"; }) << "danneggiato";
@@ -193,7 +193,7 @@ private slots:
         // A damaged journal leaves everything; otherwise the journal goes, the folder as before or after.
         const bool refused = outcome == QLatin1String("danneggiato");
         const FileMap expected = refused ? snapshot()
-                                         : outcome == QLatin1String("annullato") ? before : expectedFolder({2, 3, 4, 5}, 1);
+                                         : outcome.startsWith(QLatin1String("annullato")) ? before : expectedFolder({2, 3, 4, 5}, 1);
         QString report;
         const auto error = recoverReorganisation(data, report);
         const QString said = error ? error->message : report;
