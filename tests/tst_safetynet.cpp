@@ -43,6 +43,11 @@ private slots:
         QCOMPARE(kept.mid(0, 3), (QStringList{"archivio-20261206-190735.js version 10", "archivio-20261206-190716.js version 22",
                                               "archivio-20261206-190715-2.js version 21"}));
         QCOMPARE(kept.last(), QStringLiteral("archivio-20261206-190706-2.js version 3"));
+        // A restore that cannot write the archive takes back the copy it kept of it.
+        writeFile(archive, "version 23");
+        QVERIFY(QFile::setPermissions(archive, QFileDevice::ReadOwner));
+        QVERIFY(backups::restore(backups::list(archive).last(), archive, start.addSecs(40)));
+        QCOMPARE(backups::list(archive).size(), 20);
     }
     // One catalogue with one of each problem: each reported once, on its score (0: none); category 33 is fine.
     void findings()
