@@ -124,7 +124,7 @@ private slots:
         }
         e.notifier.yes = true;
         remove->trigger();
-
+        QVERIFY2(e.notifier.asked.last().contains(QStringLiteral("Titolo 2")), qPrintable(e.notifier.asked.last()));
         const QByteArray deleted = testsupport::archiveBytes({{"Titolo 1", "Autore 1", "tag uno", "1"},
                                                               {"Titolo 3", "Autore 3", "tag uno", "3"},
                                                               {"Titolo 4 bis", "Autore 4", "tag uno", "4"}});

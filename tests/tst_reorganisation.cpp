@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <csignal>
 #include <functional>
 
 using namespace spartiti;
@@ -156,6 +155,7 @@ private slots:
         QTest::addColumn<QString>("outcome");   // what start-up says: finished, undone or refused
         const Damage none, tearMark = [](QByteArray &j) { j.chop(4); };
         QTest::newRow("mark of the second phase torn") << 9 << "" << tearMark << "portato a termine";
+        QTest::newRow("a torn mark in the first phase") << 2 << "" << Damage([](QByteArray &j) { j += "seconda"; }) << "portato a termine";
         QTest::newRow("a file gone before it was renamed") << 2 << "5L.jpg" << none << "annullato, ma questi file non si sono potuti rimettere a posto: 5L.jpg.";
         QTest::newRow("a parked file gone in the second phase") << 12 << "parked" << none << "annullato, ma questi file non si sono potuti rimettere a posto: audio/1.mp3.";
         QTest::newRow("truncated journal") << 2 << "" << Damage([](QByteArray &j) { j.truncate(j.size() / 2); }) << "danneggiato";
