@@ -4,6 +4,7 @@
 // quick ways to write and read files in it.
 
 #include "cataloguedocument.h"
+#include "module1.h"
 #include "notifier.h"
 
 #include <QByteArray>
@@ -153,6 +154,20 @@ private:
     {
         asked.append(text);
         return answer;
+    }
+};
+
+// One editor's document, without a window, on `folder`'s catalogue; loaded unless told not to.
+struct DocumentFixture
+{
+    spartiti::Module1 state;
+    RecordingNotifier notifier;
+    spartiti::CatalogueDocument document;
+    explicit DocumentFixture(const spartiti::CatalogueFolder &folder, bool load = true)
+        : document(folder, state, notifier)
+    {
+        if (load)
+            QVERIFY(!document.load());
     }
 };
 

@@ -3,7 +3,6 @@
 
 #include "archive.h"
 #include "backups.h"
-#include "module1.h"
 #include "testsupport.h"
 
 #include <QUndoStack>
@@ -24,14 +23,10 @@ std::optional<testsupport::WorkingFolder> folder;
 CatalogueFolder catalogue() { return folder->catalogue(); }
 
 // One editor's document on the temporary folder's archive.
-struct Editor
+struct Editor : testsupport::DocumentFixture
 {
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    CatalogueDocument document{catalogue(), state, notifier};
     int visit = 0;
-
-    Editor() { QVERIFY(!document.load()); }
+    Editor() : DocumentFixture(catalogue()) {}
     void edit(int number, Field field, const QString &text) { document.setField(number, field, text, ++visit); }
     void add(int n, const QString &title) { document.addRecord(n, n - 1); edit(n, Field::Title, title); }
 };

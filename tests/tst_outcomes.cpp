@@ -89,10 +89,9 @@ private slots:
         const mode_t previous = ::umask(mode_t(umask));
         const auto restore = qScopeGuard([previous] { ::umask(previous); });
         {
-            Module1 state;
-            testsupport::RecordingNotifier notifier;
-            CatalogueDocument document(catalogue, state, notifier);
-            QVERIFY(!document.load() && document.acquireLock());
+            testsupport::DocumentFixture fixture(catalogue);
+            CatalogueDocument &document = fixture.document;
+            QVERIFY(document.acquireLock());
             document.noteFilesSeen(1);
             testsupport::attachAndWait(document, ScoreFile::RightPage, 1, chosen);
             QVERIFY(!QDir(catalogue.file(QStringLiteral(".annulla"))).isEmpty());
@@ -101,7 +100,7 @@ private slots:
             const QByteArray other = testsupport::archiveBytes(testsupport::numberedRecords(4));
             writeFile(catalogue.archive(), other);
             QVERIFY(!document.reorganise(Reorganisation::deletion(1)));
-            const QStringList &warned = notifier.warned;
+            const QStringList &warned = fixture.notifier.warned;
             QVERIFY(warned.size() == 1 && warned[0].contains(QStringLiteral("Un altro programma ha cambiato l'archivio")));
             QCOMPARE(readFile(catalogue.archive()), other);
             QCOMPARE(document.catalogue().scoreCount(), 2);

@@ -7,7 +7,6 @@
 #include "scorefilemoves.h"
 #include "cataloguelock.h"
 #include "conflictcopies.h"
-#include "module1.h"
 #include "reorganisationjournal.h"
 #include "reorganiser.h"
 #include "syncfolder.h"
@@ -27,19 +26,7 @@ using testsupport::writeFile;
 
 namespace {
 
-// One editor's document on the catalogue in `data`, loaded unless told not to.
-struct Editor
-{
-    Module1 state;
-    testsupport::RecordingNotifier notifier;
-    CatalogueDocument document;
-    explicit Editor(const QString &data, bool load = true)
-        : document(CatalogueFolder(data), state, notifier)
-    {
-        if (load)
-            QVERIFY(!document.load());
-    }
-};
+using Editor = testsupport::DocumentFixture;
 
 QString title(const QString &archive, int number)
 {
@@ -101,7 +88,7 @@ private slots:
     {
         QFETCH(bool, mergeTheCopy);
         Catalogue c;
-        Editor mine(c.data);
+        Editor mine(c.folder);
         mine.document.setField(1, ScoreCatalogue::Field::Title, QStringLiteral("Mia modifica"), 1);
         QVERIFY(mine.document.save());
 
@@ -177,7 +164,7 @@ private slots:
     void attachAskBeforeReplacingAnothersPage()
     {
         Catalogue c;
-        Editor mine(c.data);
+        Editor mine(c.folder);
         mine.document.noteFilesSeen(3);
         // Another editor's page for its own score 3 arrives after this editor showed score 3.
         writeFile(c.folder.leftPage(3), "pagina dell'altro");
@@ -194,7 +181,7 @@ private slots:
     void newScoreStepsAsideForAnothersPage()
     {
         Catalogue c;
-        Editor mine(c.data);
+        Editor mine(c.folder);
         QVERIFY(!mine.document.addRecord(3, 3));
         mine.document.setField(4, ScoreCatalogue::Field::Title, QStringLiteral("Mio nuovo"), 1);
         mine.state.setCurrentNumber(4);
@@ -230,7 +217,7 @@ private slots:
     {
         QFETCH(bool, mineSetAside);
         Catalogue c;
-        Editor mine(c.data);
+        Editor mine(c.folder);
         QVERIFY(!mine.document.addRecord(3, 3));
         testsupport::attachAndWait(mine.document, ScoreFile::LeftPage, 4, c.chosen);
 
@@ -284,7 +271,7 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
         writeFile(leftover, "di una sessione finita male");
         {
-            Editor mine(c.data, false);
+            Editor mine(c.folder, false);
             QCOMPARE(mine.document.acquireLock(), !live);
             QCOMPARE(mine.notifier.asked.size(), int(live));
             QCOMPARE(QFileInfo::exists(leftover), live);
@@ -321,7 +308,7 @@ private slots:
         const QString secret = c.dir.filePath(QStringLiteral("privato.jpg"));
         writeFile(secret, "privato");
         QVERIFY(QFile::link(secret, c.folder.leftPage(2)));
-        Editor mine(c.data);
+        Editor mine(c.folder);
         mine.document.noteFilesSeen(2);
         testsupport::attachAndWait(mine.document, ScoreFile::LeftPage, 2, c.chosen);
         struct stat st;
